@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kvcom3 {
+
+// The connection the lower layers serve. Each facade call that reaches the sensor installs its
+// own connection here first, so the serial and protocol layers never need the facade.
+struct Connection {
+    bool OnLine = false;
+    std::int16_t ComPort = 0;
+    std::int16_t ComID = 0;
+    std::int16_t ComIDx = 0;
+    std::int16_t ComIDy = 0;
+};
+
+// Library-wide state, shared by every ISensMem in the process.
+extern Connection gConnection;
+extern bool gCancel;
+extern bool gLeavePortOpen;
+extern std::uint8_t gProtokoll;
+
+}  // namespace kvcom3

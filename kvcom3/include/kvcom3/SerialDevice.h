@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kvcom3 {
+
+// Line settings in the classic "baud,parity,data bits,stop bits" form, e.g. "9600,n,8,2".
+struct LineSettings {
+    std::uint32_t baud = 9600;
+    char parity = 'n';  // n, e, o, m or s
+    std::uint8_t dataBits = 8;
+    std::uint8_t stopBits = 1;
+
+    // Raises 380 "Invalid property value" for text that is not a valid settings string.
+    static LineSettings parse(std::string_view text);
+    std::string toString() const;
+    bool operator==(const LineSettings&) const = default;
+};
+
+// One serial line as the protocols use it. The termios backend drives real ports and
+// pseudo-terminals; the virtual sensor offers an in-process device with the same contract.
+class SerialDevice {
+public:
+    virtual ~SerialDevice() = default;
+
+    virtual std::string name() const = 0;
+    // Raises an error that names the device when it cannot be opened; never leaves it half-open.
+    virtual void open(const LineSettings& settings, bool rts) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Applied at once; only called while open.
+    virtual void applySettings(const LineSettings& settings) = 0;
+    // Only called while open; a line without modem control remembers nothing and raises nothing.
+    virtual void setRts(bool on) = 0;
+    virtual std::size_t bytesWaiting() = 0;
+    // Every waiting byte, emptying the receive buffer.
+    virtual std::vector<std::uint8_t> readAll() = 0;
+    // Queues the bytes and returns without waiting for them to leave.
+    virtual void write(std::span<const std::uint8_t> bytes) = 0;
+    // Blocks until input is waiting or at most `limit` has passed (on the library clock).
+    virtual void waitReadable(std::chrono::milliseconds limit) = 0;
+};
+
+}  // namespace kvcom3

@@ -1,0 +1,55 @@
+#include "link/ComPort.h"
+
+#include <algorithm>
+
+#include "facade/LibraryState.h"
+#include "kvcom3/Clock.h"
+
+namespace kvcom3 {
+
+namespace {
+// Longest single block in the wait loop, so that the event pump (and Cancel) runs often enough.
+constexpr std::chrono::milliseconds kPumpInterval{5};
+}  // namespace
+
+PortSlot& currentPort() { return portSlot(gConnection.ComPort); }
+
+void OpenCOMport() {
+    pumpEvents();
+    if (!gConnection.OnLine) return;
+    PortSlot& slot = currentPort();
+    if (!slot.isOpen()) slot.open();
+}
+
+void CloseCOMport() {
+    if (gLeavePortOpen) return;
+    pumpEvents();
+    if (!gConnection.OnLine) return;
+    PortSlot& slot = currentPort();
+    if (slot.isOpen()) slot.close();
+}
+
+void RTSenable(bool newValue) { currentPort().setRts(newValue); }
+
+bool WaitForBytes(std::size_t count, std::chrono::milliseconds timeout) {
+    Deadline deadline(timeout);
+    PortSlot& slot = currentPort();
+    while (true) {
+        pumpEvents();
+        std::size_t waiting = slot.bytesWaiting();
+        if (waiting >= count) return true;
+        if (deadline.expired()) return false;
+        auto slice = std::min(deadline.remaining(), kPumpInterval);
+        if (waiting == 0) {
+            slot.waitReadable(slice);
+        } else {
+            // Part of a reply is here; the rest needs about one character time per byte. Input
+            // already waiting would make poll() return at once, so sleep instead.
+            auto rest = std::chrono::ceil<std::chrono::milliseconds>(slot.characterTime() *
+                                                                     (count - waiting));
+            Sleep(std::clamp(rest, std::chrono::milliseconds{1}, slice));
+        }
+    }
+}
+
+}  // namespace kvcom3

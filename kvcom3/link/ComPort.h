@@ -1,0 +1,26 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+
+#include "link/PortTable.h"
+
+namespace kvcom3 {
+
+// The slot of the port the installed connection names, looked up afresh on every call so that a
+// change of connection takes effect at the next operation.
+PortSlot& currentPort();
+
+// Opens the current port when on line and not yet open; lets pending events run first.
+void OpenCOMport();
+// Closes the current port when on line, unless the caller asked to leave it open; then it does
+// nothing at all.
+void CloseCOMport();
+// Sets RTS of the current port, on line or not, open or not.
+void RTSenable(bool newValue);
+
+// Waits until `count` bytes are waiting on the current port or `timeout` has passed; runs the
+// event pump between short blocking waits. True when the bytes are there.
+bool WaitForBytes(std::size_t count, std::chrono::milliseconds timeout);
+
+}  // namespace kvcom3

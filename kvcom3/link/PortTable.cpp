@@ -1,0 +1,143 @@
+#include "link/PortTable.h"
+
+#include <array>
+#include <cstdlib>
+
+#include "kvcom3/KvError.h"
+#include "kvcom3/Ports.h"
+
+namespace kvcom3 {
+
+namespace {
+
+std::string defaultDevicePath(int port) {
+    return port == 0 ? std::string("/dev/ttyS0") : "/dev/ttyUSB" + std::to_string(port - 1);
+}
+
+std::array<std::unique_ptr<PortSlot>, kPortCount>& slots() {
+    static std::array<std::unique_ptr<PortSlot>, kPortCount> table = [] {
+        std::array<std::unique_ptr<PortSlot>, kPortCount> t;
+        for (int i = 0; i < kPortCount; ++i) t[static_cast<std::size_t>(i)] = std::make_unique<PortSlot>(i);
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
+PortSlot::PortSlot(int number) : number_(number) {}
+
+void PortSlot::setSettings(std::string_view text) {
+    LineSettings parsed = LineSettings::parse(text);
+    if (isOpen()) device_->applySettings(parsed);
+    settings_ = parsed;
+}
+
+SerialDevice& PortSlot::openDevice() {
+    if (!device_) {
+        device_ = boundDevice_ ? boundDevice_ : std::shared_ptr<SerialDevice>(makeTermiosDevice(devicePath()));
+    }
+    return *device_;
+}
+
+void PortSlot::open() {
+    if (isOpen()) return;
+    try {
+        openDevice().open(settings_, rts_);
+    } catch (...) {
+        device_.reset();
+        throw;
+    }
+}
+
+void PortSlot::close() {
+    if (!device_) return;
+    device_->close();
+    device_.reset();
+}
+
+bool PortSlot::isOpen() const { return device_ && device_->isOpen(); }
+
+void PortSlot::setRts(bool on) {
+    rts_ = on;
+    if (isOpen()) device_->setRts(on);
+}
+
+namespace {
+[[noreturn]] void raiseClosed(int port) {
+    raisePlatformError(platform_error::PathFileAccess, "port " + std::to_string(port) + " is not open");
+}
+}  // namespace
+
+std::size_t PortSlot::bytesWaiting() {
+    if (!isOpen()) raiseClosed(number_);
+    return device_->bytesWaiting();
+}
+
+std::vector<std::uint8_t> PortSlot::readAll() {
+    if (!isOpen()) raiseClosed(number_);
+    return device_->readAll();
+}
+
+void PortSlot::write(std::span<const std::uint8_t> bytes) {
+    if (!isOpen()) raiseClosed(number_);
+    device_->write(bytes);
+}
+
+void PortSlot::writeChars(std::string_view chars) {
+    std::vector<std::uint8_t> bytes(chars.begin(), chars.end());
+    write(bytes);
+}
+
+void PortSlot::waitReadable(std::chrono::milliseconds limit) {
+    if (!isOpen()) raiseClosed(number_);
+    device_->waitReadable(limit);
+}
+
+std::chrono::microseconds PortSlot::characterTime() const {
+    int bits = 1 + settings_.dataBits + (settings_.parity == 'n' ? 0 : 1) + settings_.stopBits;
+    return std::chrono::microseconds(1'000'000LL * bits / settings_.baud + 1);
+}
+
+void PortSlot::bind(std::string devicePath) {
+    close();
+    boundDevice_.reset();
+    boundPath_ = std::move(devicePath);
+}
+
+void PortSlot::bind(std::shared_ptr<SerialDevice> device) {
+    close();
+    boundPath_.clear();
+    boundDevice_ = std::move(device);
+}
+
+void PortSlot::unbind() {
+    close();
+    boundPath_.clear();
+    boundDevice_.reset();
+}
+
+std::string PortSlot::devicePath() const {
+    if (boundDevice_) return boundDevice_->name();
+    if (!boundPath_.empty()) return boundPath_;
+    std::string variable = "KVCOM3_PORT_" + std::to_string(number_);
+    if (const char* value = std::getenv(variable.c_str()); value != nullptr && *value != '\0') {
+        return value;
+    }
+    return defaultDevicePath(number_);
+}
+
+PortSlot& portSlot(int port) {
+    if (port < 0 || port >= kPortCount) {
+        raisePlatformError(platform_error::SubscriptOutOfRange,
+                           "port number " + std::to_string(port) + " (ports are 0-23)");
+    }
+    return *slots()[static_cast<std::size_t>(port)];
+}
+
+void bindPort(int port, const std::string& devicePath) { portSlot(port).bind(devicePath); }
+void bindPort(int port, std::shared_ptr<SerialDevice> device) { portSlot(port).bind(std::move(device)); }
+void unbindPort(int port) { portSlot(port).unbind(); }
+std::string portDevicePath(int port) { return portSlot(port).devicePath(); }
+
+}  // namespace kvcom3
