@@ -48,7 +48,9 @@ constexpr std::array<ErrorRow, 28> kErrorTable{{
 
 }  // namespace
 
-void clsErrors::Raise(kvErrorCodes code) const { Raise(static_cast<std::uint32_t>(code)); }
+void clsErrors::Raise(kvErrorCodes code) const {
+    Raise(static_cast<std::uint32_t>(code));
+}
 
 void clsErrors::Raise(std::uint32_t code) const {
     if (code >= kErrorTable.size()) {

@@ -37,7 +37,7 @@ enum kvErrorCodes : std::uint32_t {
 };
 
 class clsErrors {
-public:
+  public:
     // Raises the public error of `code`. A code outside the table raises 5 naming the code.
     [[noreturn]] void Raise(kvErrorCodes code) const;
     [[noreturn]] void Raise(std::uint32_t code) const;

@@ -12,7 +12,9 @@ namespace {
 constexpr std::chrono::milliseconds kPumpInterval{5};
 }  // namespace
 
-PortSlot& currentPort() { return portSlot(gConnection.ComPort); }
+PortSlot& currentPort() {
+    return portSlot(gConnection.ComPort);
+}
 
 void OpenCOMport() {
     pumpEvents();
@@ -29,7 +31,9 @@ void CloseCOMport() {
     if (slot.isOpen()) slot.close();
 }
 
-void RTSenable(bool newValue) { currentPort().setRts(newValue); }
+void RTSenable(bool newValue) {
+    currentPort().setRts(newValue);
+}
 
 bool WaitForBytes(std::size_t count, std::chrono::milliseconds timeout) {
     Deadline deadline(timeout);

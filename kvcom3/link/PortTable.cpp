@@ -17,7 +17,8 @@ std::string defaultDevicePath(int port) {
 std::array<std::unique_ptr<PortSlot>, kPortCount>& slots() {
     static std::array<std::unique_ptr<PortSlot>, kPortCount> table = [] {
         std::array<std::unique_ptr<PortSlot>, kPortCount> t;
-        for (int i = 0; i < kPortCount; ++i) t[static_cast<std::size_t>(i)] = std::make_unique<PortSlot>(i);
+        for (int i = 0; i < kPortCount; ++i)
+            t[static_cast<std::size_t>(i)] = std::make_unique<PortSlot>(i);
         return t;
     }();
     return table;
@@ -35,7 +36,8 @@ void PortSlot::setSettings(std::string_view text) {
 
 SerialDevice& PortSlot::openDevice() {
     if (!device_) {
-        device_ = boundDevice_ ? boundDevice_ : std::shared_ptr<SerialDevice>(makeTermiosDevice(devicePath()));
+        device_ = boundDevice_ ? boundDevice_
+                               : std::shared_ptr<SerialDevice>(makeTermiosDevice(devicePath()));
     }
     return *device_;
 }
@@ -56,7 +58,9 @@ void PortSlot::close() {
     device_.reset();
 }
 
-bool PortSlot::isOpen() const { return device_ && device_->isOpen(); }
+bool PortSlot::isOpen() const {
+    return device_ && device_->isOpen();
+}
 
 void PortSlot::setRts(bool on) {
     rts_ = on;
@@ -65,7 +69,8 @@ void PortSlot::setRts(bool on) {
 
 namespace {
 [[noreturn]] void raiseClosed(int port) {
-    raisePlatformError(platform_error::PathFileAccess, "port " + std::to_string(port) + " is not open");
+    raisePlatformError(platform_error::PathFileAccess,
+                       "port " + std::to_string(port) + " is not open");
 }
 }  // namespace
 
@@ -135,9 +140,17 @@ PortSlot& portSlot(int port) {
     return *slots()[static_cast<std::size_t>(port)];
 }
 
-void bindPort(int port, const std::string& devicePath) { portSlot(port).bind(devicePath); }
-void bindPort(int port, std::shared_ptr<SerialDevice> device) { portSlot(port).bind(std::move(device)); }
-void unbindPort(int port) { portSlot(port).unbind(); }
-std::string portDevicePath(int port) { return portSlot(port).devicePath(); }
+void bindPort(int port, const std::string& devicePath) {
+    portSlot(port).bind(devicePath);
+}
+void bindPort(int port, std::shared_ptr<SerialDevice> device) {
+    portSlot(port).bind(std::move(device));
+}
+void unbindPort(int port) {
+    portSlot(port).unbind();
+}
+std::string portDevicePath(int port) {
+    return portSlot(port).devicePath();
+}
 
 }  // namespace kvcom3

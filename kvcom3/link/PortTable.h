@@ -16,7 +16,7 @@ namespace kvcom3 {
 // One of the 24 port slots. The slot keeps its line settings and RTS state across open and
 // close and hands every operation to the device its port number resolves to.
 class PortSlot {
-public:
+  public:
     explicit PortSlot(int number);
 
     int number() const { return number_; }
@@ -47,7 +47,7 @@ public:
     void unbind();
     std::string devicePath() const;
 
-private:
+  private:
     SerialDevice& openDevice();
 
     int number_;

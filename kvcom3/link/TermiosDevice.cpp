@@ -45,7 +45,7 @@ speed_t toSpeed(std::uint32_t baud) {
 }
 
 class TermiosDevice final : public SerialDevice {
-public:
+  public:
     explicit TermiosDevice(std::string path) : path_(std::move(path)) {}
     ~TermiosDevice() override { close(); }
 
@@ -168,7 +168,7 @@ public:
         }
     }
 
-private:
+  private:
     // A device that vanished (adapter pulled, pty closed) must end a transfer, not let it spin.
     void checkLine() {
         pollfd p{fd_, POLLIN, 0};
@@ -190,7 +190,7 @@ private:
 
     // Names the group that may open the device, the usual cure for a refused port.
     std::string accessHint() const {
-        struct stat st{};
+        struct stat st {};
         if (::stat(path_.c_str(), &st) != 0) return {};
         const group* g = ::getgrgid(st.st_gid);
         if (g == nullptr || st.st_gid == 0) return {};
@@ -201,11 +201,9 @@ private:
         switch (err) {
             case ENOENT:
             case ENXIO:
-            case ENODEV:
-                raisePlatformError(platform_error::FileNotFound, path_);
+            case ENODEV: raisePlatformError(platform_error::FileNotFound, path_);
             case EACCES:
-            case EPERM:
-                raisePlatformError(platform_error::PermissionDenied, path_ + accessHint());
+            case EPERM: raisePlatformError(platform_error::PermissionDenied, path_ + accessHint());
             case EBUSY:
                 raisePlatformError(platform_error::PortAlreadyOpen,
                                    path_ + " is in use by another program");

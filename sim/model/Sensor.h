@@ -24,7 +24,7 @@ struct World {
 // A model of one sensor: its memories, identification, EEPROM lock, special commands, Modbus
 // register spaces and live readings. The wire side (KVBUS, Modbus, multiplexer) only calls this.
 class Sensor {
-public:
+  public:
     // Loads sim/profiles/<name>.json (or a path to a profile file). Raises std::runtime_error
     // with a clear message for a missing or malformed profile.
     static std::unique_ptr<Sensor> fromProfile(const std::string& nameOrPath);
@@ -34,10 +34,10 @@ public:
     virtual ~Sensor() = default;
 
     virtual std::string profileName() const = 0;
-    virtual int platform() const = 0;            // 5, 6, 61, 7 or 8
-    virtual std::uint8_t partByte() const = 0;   // RAM 65
-    virtual bool byteAccess() const = 0;         // platforms 7 and 8
-    virtual int commandSet() const = 0;          // KVBUS special-command set, 1 or 2
+    virtual int platform() const = 0;           // 5, 6, 61, 7 or 8
+    virtual std::uint8_t partByte() const = 0;  // RAM 65
+    virtual bool byteAccess() const = 0;        // platforms 7 and 8
+    virtual int commandSet() const = 0;         // KVBUS special-command set, 1 or 2
     virtual std::size_t size(Space space) const = 0;
 
     // EEPROM addresses are reduced by (size - 1), as the sensor decodes only its own address

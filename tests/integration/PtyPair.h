@@ -14,7 +14,7 @@
 // A pseudo-terminal whose slave side the library opens like a serial port; the test plays the
 // far end on the master side.
 class PtyPair {
-public:
+  public:
     PtyPair() {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
@@ -59,7 +59,7 @@ public:
         master_ = -1;
     }
 
-private:
+  private:
     int master_ = -1;
     std::string slavePath_;
 };

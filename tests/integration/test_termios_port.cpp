@@ -28,7 +28,7 @@ int openDescriptors() {
 }
 
 class TermiosPort : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         bindPort(kPort, pty.slavePath());
         gConnection = Connection{true, kPort, -1, 0, 0};

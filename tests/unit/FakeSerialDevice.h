@@ -10,7 +10,7 @@
 // A scripted line for the serial layer's own tests: bytes become readable at given times on the
 // library clock, and every call the layer makes is counted.
 class FakeSerialDevice final : public kvcom3::SerialDevice {
-public:
+  public:
     struct Arrival {
         kvcom3::Clock::Duration at;
         std::uint8_t byte;
@@ -70,7 +70,7 @@ public:
     std::vector<std::uint8_t> written;
     std::deque<Arrival> pending;
 
-private:
+  private:
     std::vector<std::uint8_t> arrived() const {
         std::vector<std::uint8_t> bytes;
         auto now = kvcom3::clock().now();

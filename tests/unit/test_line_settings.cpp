@@ -15,9 +15,9 @@ TEST(LineSettings, ParsesTheProtocolStringsAndOthers) {
 }
 
 TEST(LineSettings, RejectsMalformedStringsWithInvalidPropertyValue) {
-    for (const char* bad : {"", "9600", "9600,n,8", "9600,n,8,1,1", "x,n,8,1", "0,n,8,1",
-                            "9600,q,8,1", "9600,n,9,1", "9600,n,4,1", "9600,n,8,3", "9600,nn,8,1",
-                            "-9600,n,8,1", "99999999999,n,8,1"}) {
+    for (const char* bad :
+         {"", "9600", "9600,n,8", "9600,n,8,1,1", "x,n,8,1", "0,n,8,1", "9600,q,8,1", "9600,n,9,1",
+          "9600,n,4,1", "9600,n,8,3", "9600,nn,8,1", "-9600,n,8,1", "99999999999,n,8,1"}) {
         try {
             LineSettings::parse(bad);
             ADD_FAILURE() << "accepted \"" << bad << "\"";

@@ -16,7 +16,7 @@ using namespace std::chrono_literals;
 namespace {
 
 class PortLayer : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         clock = std::make_shared<ManualClock>();
         setClock(clock);

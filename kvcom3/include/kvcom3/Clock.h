@@ -9,7 +9,7 @@ namespace kvcom3 {
 // The library's time source. Deadlines run on a steady clock, so midnight and changes of the
 // wall clock do not disturb them; tests install a virtual clock to run long procedures at once.
 class Clock {
-public:
+  public:
     using Duration = std::chrono::nanoseconds;
     virtual ~Clock() = default;
     virtual Duration now() = 0;
@@ -24,12 +24,12 @@ void setClock(std::shared_ptr<Clock> clock);
 void Sleep(std::chrono::milliseconds ms);
 
 class Deadline {
-public:
+  public:
     explicit Deadline(std::chrono::milliseconds timeout);
     bool expired() const;
     std::chrono::milliseconds remaining() const;
 
-private:
+  private:
     Clock::Duration end_;
 };
 

@@ -9,14 +9,14 @@ namespace kvcom3 {
 // A failure as the libraries report it: the public error number and its description travel
 // unchanged from the layer that raised it up to the caller.
 class KvError : public std::runtime_error {
-public:
+  public:
     KvError(std::int32_t number, std::string description, std::string source = {});
 
     std::int32_t number() const noexcept { return number_; }
     const std::string& description() const noexcept { return description_; }
     const std::string& source() const noexcept { return source_; }
 
-private:
+  private:
     std::int32_t number_;
     std::string description_;
     std::string source_;

@@ -10,9 +10,9 @@ namespace kvcom3 {
 inline constexpr int kPortCount = 24;
 
 // Port numbers 0-23 name serial devices. The device of a port is, in this order: a binding made
-// here, the environment variable KVCOM3_PORT_<N>, or the default (0: /dev/ttyS0, N: /dev/ttyUSB<N-1>).
-// Binding a port closes whatever device the port had open. A bound device object (the virtual
-// sensor in process, say) stays the port's device across open and close.
+// here, the environment variable KVCOM3_PORT_<N>, or the default (0: /dev/ttyS0, N:
+// /dev/ttyUSB<N-1>). Binding a port closes whatever device the port had open. A bound device object
+// (the virtual sensor in process, say) stays the port's device across open and close.
 void bindPort(int port, const std::string& devicePath);
 void bindPort(int port, std::shared_ptr<SerialDevice> device);
 void unbindPort(int port);

@@ -26,7 +26,7 @@ struct LineSettings {
 // One serial line as the protocols use it. The termios backend drives real ports and
 // pseudo-terminals; the virtual sensor offers an in-process device with the same contract.
 class SerialDevice {
-public:
+  public:
     virtual ~SerialDevice() = default;
 
     virtual std::string name() const = 0;
