@@ -10,6 +10,7 @@
 #include "link/ComPort.h"
 #include "link/KvbusFrames.h"
 #include "link/SensorIdentity.h"
+#include "link/TransferFailure.h"
 
 namespace kvcom3 {
 
@@ -63,26 +64,6 @@ struct clsAdressLevel::AttemptNotes {
     }
 };
 
-// Every transfer ends the same way on failure: port closed, the description logged, the cancel
-// flag cleared, and the error passed on unchanged.
-template <class Body>
-void failSafely(clsAdressLevel& level, Body&& body, const std::function<void()>& beforeLog) {
-    try {
-        body();
-    } catch (const KvError& e) {
-        try {
-            CloseCOMport();
-        } catch (const KvError&) {
-            // The first error is the one the caller must see.
-        }
-        if (beforeLog) beforeLog();
-        std::string text = e.description();
-        level.ComLogg.raise(text);
-        gCancel = false;
-        throw;
-    }
-}
-
 void clsAdressLevel::SendComID() {
     auto address = kvbus::addressByte(gConnection.ComID);
     if (!address) d_->errors.Raise(errIllegalID);
@@ -95,6 +76,8 @@ void clsAdressLevel::SendComID() {
 std::optional<std::vector<std::uint8_t>> clsAdressLevel::Exchange(
     const std::vector<std::uint8_t>& frame, std::size_t replyLength,
     std::chrono::milliseconds replyTimeout, std::uint8_t timingClass, AttemptNotes& notes) {
+    // Leftovers of a failed attempt (a short or late reply) must not pass for this one's CTR.
+    currentPort().readAll();
     SendComID();
     if (!WaitForBytes(1, timingClass == kSlowTiming ? kCtrTimeoutSlow : kCtrTimeout)) {
         Log("No CTR");
