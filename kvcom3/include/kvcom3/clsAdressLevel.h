@@ -28,6 +28,17 @@ class clsAdressLevel {
     void OpenCOMport();
     void CloseCOMport();
 
+    // Switches the sensor's transparent mode or its power; always sent as Modbus commands.
+    void Transparent(bool Value);
+    void Power(bool Value);
+    // Restarts the sensor through the current protocol.
+    void SensorReset();
+
+    // Modbus CRC-16 of the first `Size` bytes (all of them when `Size` is negative, and `Size`
+    // then receives the length); 65535 for an empty range.
+    std::int32_t CRC(const std::vector<std::uint8_t>& ByteArray, std::int32_t& Size);
+    std::int32_t CRC(const std::vector<std::uint8_t>& ByteArray);
+
     // One line of communication log, the action under way, progress 0-100.
     Event<std::string> ComLogg;
     Event<std::string> Action;
@@ -41,6 +52,9 @@ class clsAdressLevel {
     void WriteBlock(std::int32_t lngAdr, std::uint8_t count, std::uint8_t memType,
                     std::uint8_t timingClass);
     void SendCommand(kvSensorCommands& command, std::uint8_t timingClass);
+    void ReadBlockMB(std::int32_t lngAdr, std::uint8_t count, std::uint8_t memType);
+    void WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::uint8_t memType);
+    void SendCommandMB(kvSensorCommands command);
     void SendComID();
     void SelectPosition();
     struct AttemptNotes;

@@ -1,0 +1,210 @@
+// Modbus RTU transfers: the maker's memory functions, the register spaces and special commands.
+#include <chrono>
+#include <string>
+
+#include "facade/LibraryState.h"
+#include "kvcom3/Clock.h"
+#include "kvcom3/KvError.h"
+#include "link/AdressLevelImpl.h"
+#include "link/ComPort.h"
+#include "link/ModbusFrames.h"
+#include "link/TransferFailure.h"
+
+namespace kvcom3 {
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kRetryPause = 20ms;
+constexpr auto kReadTimeout = 1000ms;
+constexpr auto kWriteTimeout = 500ms;
+constexpr auto kCommandTimeout = 180ms;
+constexpr int kAttempts = 10;
+
+std::uint8_t slaveAddress() {
+    std::int16_t id = gConnection.ComID;
+    if (id == -1) return 254;
+    if (id < 0 || id > 255) raisePlatformError(platform_error::Overflow, "Modbus slave address");
+    return static_cast<std::uint8_t>(id);
+}
+
+bool isRegisterSpace(std::uint8_t memType) {
+    return memType == kvMBIR || memType == kvMBHR;
+}
+
+// Register spaces carry whole registers: an odd start or length widens the block.
+void wholeRegisters(std::uint8_t memType, std::int32_t& adr, std::uint8_t& count) {
+    if (!isRegisterSpace(memType)) return;
+    if (adr % 2 != 0) {
+        --adr;
+        ++count;
+    }
+    if (count % 2 != 0) ++count;
+}
+
+std::string memoryName(std::uint8_t memType) {
+    switch (memType) {
+        case kvEEPROM: return "EEPROM";
+        case kvFLASH: return "FLASH";
+        default: return "RAM";
+    }
+}
+
+void reopen() {
+    CloseCOMport();
+    OpenCOMport();
+}
+
+}  // namespace
+
+void clsAdressLevel::ReadBlockMB(std::int32_t lngAdr, std::uint8_t count, std::uint8_t memType) {
+    failSafely(*this, [&] {
+        auto function = modbus::readFunction(memType);
+        if (!function) d_->errors.Raise(errMemTypeNotSupported);
+        if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
+        wholeRegisters(memType, lngAdr, count);
+        currentPort().setSettings(modbus::kLineSettings);
+        auto frame = modbus::readFrame(slaveAddress(), memType, lngAdr, count);
+        if (memType == kvMBIR) {
+            Log("Reading " + std::to_string(count) + " bytes from adress " +
+                std::to_string(lngAdr / 2) + " in IR");
+        } else if (memType != kvMBHR) {
+            Log("Reading " + std::to_string(count) + " bytes from adress " +
+                std::to_string(lngAdr) + " in " + memoryName(memType));
+        }
+        kvcom3::OpenCOMport();
+        bool crcFailure = false;
+        for (int k = 0;; ++k) {
+            if (gCancel) d_->errors.Raise(errCancel);
+            if (k == kAttempts) d_->errors.Raise(crcFailure ? errChecksum : errCommunication);
+            if (k == 5) reopen();
+            PortSlot& port = currentPort();
+            port.readAll();  // stale input must not pass for the reply
+            port.write(frame);
+            WaitForBytes(count + 5u, kReadTimeout);
+            auto reply = port.readAll();
+            modbus::Judgement verdict = modbus::judgeRead(reply, *function, count);
+            for (auto& line : verdict.log) Log(line);
+            crcFailure = crcFailure || verdict.crcFailure;
+            if (!verdict.accepted) continue;
+            for (std::size_t i = 0; i < count; ++i) {
+                clsAdress& record =
+                    d_->image.obtain(lngAdr + static_cast<std::int32_t>(i), memType);
+                record.SensorValue = reply[3 + i];
+                record.Value = reply[3 + i];
+                record.GotValueS = true;
+                record.GotValueP = true;
+                Log(std::to_string(record.Value));
+            }
+            kvcom3::CloseCOMport();
+            Log("OK");
+            return;
+        }
+    });
+}
+
+void clsAdressLevel::WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::uint8_t memType) {
+    failSafely(*this, [&] {
+        if (memType == kvMBIR) d_->errors.Raise(errMemtypeReadOnly);
+        auto function = modbus::writeFunction(memType);
+        if (!function) d_->errors.Raise(errMemTypeNotSupported);
+        if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
+        wholeRegisters(memType, lngAdr, count);
+        currentPort().setSettings(modbus::kLineSettings);
+        std::vector<std::uint8_t> data;
+        for (std::int32_t i = 0; i < count; ++i) {
+            const clsAdress* record = d_->image.find(lngAdr + i, memType);
+            if (record == nullptr || !record->GotValueP) d_->errors.Raise(errAdressNotSet);
+            data.push_back(record->Value);
+        }
+        auto frame = modbus::writeFrame(slaveAddress(), memType, lngAdr, data);
+        if (memType == kvMBHR) {
+            Log("Writing " + std::to_string(count) + " bytes to adress " +
+                std::to_string(lngAdr / 2) + " to IR");
+        } else {
+            Log("Writing " + std::to_string(count) + " bytes to adress " + std::to_string(lngAdr) +
+                " in " + memoryName(memType));
+        }
+        kvcom3::OpenCOMport();
+        bool functionError = false;
+        for (int k = 0;; ++k) {
+            if (gCancel) d_->errors.Raise(errCancel);
+            if (k > 0) Sleep(kRetryPause);
+            if (k == kAttempts) d_->errors.Raise(functionError ? errNoAck : errCommunication);
+            if (k == 5) reopen();
+            currentPort().write(frame);
+            WaitForBytes(4, kWriteTimeout);
+            auto verdict = modbus::judgeWrite(currentPort().readAll(), *function);
+            for (auto& line : verdict.log) Log(line);
+            functionError = functionError || verdict.functionError;
+            if (!verdict.accepted) continue;
+            for (std::int32_t i = 0; i < count; ++i) {
+                clsAdress& record = *d_->image.find(lngAdr + i, memType);
+                record.SensorValue = record.Value;
+                record.GotValueS = record.GotValueP;
+                Log(std::to_string(record.Value));
+            }
+            kvcom3::CloseCOMport();
+            Log("OK");
+            return;
+        }
+    });
+}
+
+void clsAdressLevel::SendCommandMB(kvSensorCommands command) {
+    failSafely(*this, [&] {
+        if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
+        currentPort().setSettings(modbus::kLineSettings);
+        auto info = modbus::commandFrame(slaveAddress(), command);
+        if (!info) d_->errors.Raise(errCommandNotSupported);
+        Log(info->logText);
+        kvcom3::OpenCOMport();
+        bool notAck = false;
+        for (int k = 0;; ++k) {
+            if (gCancel) d_->errors.Raise(errCancel);
+            if (k > 0) Sleep(kRetryPause);
+            if (k == kAttempts) d_->errors.Raise(notAck ? errNoAck : errCommunication);
+            if (k == 5) reopen();
+            currentPort().write(info->frame);
+            WaitForBytes(4, kCommandTimeout);
+            auto verdict = modbus::judgeCommand(currentPort().readAll());
+            for (auto& line : verdict.log) Log(line);
+            notAck = notAck || verdict.notAck;
+            if (!verdict.accepted) continue;
+            kvcom3::CloseCOMport();
+            Log("OK");
+            return;
+        }
+    });
+}
+
+void clsAdressLevel::Transparent(bool Value) {
+    SendCommandMB(Value ? cmdTransparentOn : cmdTransparentOff);
+}
+
+void clsAdressLevel::Power(bool Value) {
+    SendCommandMB(Value ? cmdPowerOn : cmdPowerOff);
+}
+
+void clsAdressLevel::SensorReset() {
+    kvSensorCommands command = cmdRestart;
+    SendCommand(command, 0);
+}
+
+std::int32_t clsAdressLevel::CRC(const std::vector<std::uint8_t>& ByteArray, std::int32_t& Size) {
+    if (Size < 0) Size = static_cast<std::int32_t>(ByteArray.size());
+    if (static_cast<std::size_t>(Size) > ByteArray.size()) {
+        raisePlatformError(platform_error::SubscriptOutOfRange,
+                           "CRC over " + std::to_string(Size) + " of " +
+                               std::to_string(ByteArray.size()) + " bytes");
+    }
+    return modbus::crc16({ByteArray.data(), static_cast<std::size_t>(Size)});
+}
+
+std::int32_t clsAdressLevel::CRC(const std::vector<std::uint8_t>& ByteArray) {
+    std::int32_t size = -1;
+    return CRC(ByteArray, size);
+}
+
+}  // namespace kvcom3
