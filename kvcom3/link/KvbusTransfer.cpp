@@ -105,115 +105,124 @@ std::optional<std::vector<std::uint8_t>> clsAdressLevel::Exchange(
 
 void clsAdressLevel::ReadBlock(std::int32_t lngAdr, std::uint8_t count, std::uint8_t memType,
                                std::uint8_t& timingClass) {
-    failSafely(
-        *this,
-        [&] {
-            if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
-            if (!isKvbusMemory(memType)) d_->errors.Raise(errMemTypeNotSupported);
-            bool eeprom = memType == kvEEPROM;
-            bool partByte = !eeprom && lngAdr == 65 && count == 1;
-            bool byteAccess = !partByte && IsByteAccess();
-            currentPort().setSettings(kvbus::kLineSettings);
-            auto frame = kvbus::readFrame(lngAdr, count, eeprom, byteAccess);
-            Log("Reading " + std::to_string(count) + " bytes from adress " +
-                std::to_string(lngAdr) + " in " + memoryName(memType));
-            kvcom3::OpenCOMport();
-            AttemptNotes notes;
-            for (int k = 0;; ++k) {
-                if (gCancel) d_->errors.Raise(errCancel);
-                Sleep(kRetryPause);
-                if (k == 5) reopen();
-                if (k == 50) notes.giveUp(d_->errors);
-                if (k == 40) timingClass = kSlowTiming;
-                auto reply = Exchange(frame, count + 2u, kReplyTimeout, timingClass, notes);
-                if (!reply) continue;
-                for (std::size_t i = 1; i <= count; ++i) Log(std::to_string((*reply)[i]));
-                if ((*reply)[count + 1u] != kvbus::checksum({reply->data(), count + 1u})) {
-                    Log("Fel CS");
-                    notes.checksum = true;
-                    continue;
-                }
-                // Bytes enter the image only once the checksum vouches for them.
-                for (std::size_t i = 0; i < count; ++i) {
-                    clsAdress& record =
-                        d_->image.obtain(lngAdr + static_cast<std::int32_t>(i), memType);
-                    record.SensorValue = (*reply)[i + 1];
-                    record.Value = (*reply)[i + 1];
-                    record.GotValueS = true;
-                    record.GotValueP = true;
-                }
-                kvcom3::CloseCOMport();
-                Log("OK");
-                return;
+    if (gProtokoll == kvMB) {
+        ReadBlockMB(lngAdr, count, memType);
+        kvcom3::CloseCOMport();
+        Log("OK");
+        return;
+    }
+    failSafely(*this, [&] {
+        if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
+        if (!isKvbusMemory(memType)) d_->errors.Raise(errMemTypeNotSupported);
+        bool eeprom = memType == kvEEPROM;
+        bool partByte = !eeprom && lngAdr == 65 && count == 1;
+        bool byteAccess = !partByte && IsByteAccess();
+        currentPort().setSettings(kvbus::kLineSettings);
+        auto frame = kvbus::readFrame(lngAdr, count, eeprom, byteAccess);
+        Log("Reading " + std::to_string(count) + " bytes from adress " + std::to_string(lngAdr) +
+            " in " + memoryName(memType));
+        kvcom3::OpenCOMport();
+        AttemptNotes notes;
+        for (int k = 0;; ++k) {
+            if (gCancel) d_->errors.Raise(errCancel);
+            Sleep(kRetryPause);
+            if (k == 5) reopen();
+            if (k == 50) notes.giveUp(d_->errors);
+            if (k == 40) timingClass = kSlowTiming;
+            auto reply = Exchange(frame, count + 2u, kReplyTimeout, timingClass, notes);
+            if (!reply) continue;
+            for (std::size_t i = 1; i <= count; ++i) Log(std::to_string((*reply)[i]));
+            if ((*reply)[count + 1u] != kvbus::checksum({reply->data(), count + 1u})) {
+                Log("Fel CS");
+                notes.checksum = true;
+                continue;
             }
-        },
-        nullptr);
+            // Bytes enter the image only once the checksum vouches for them.
+            for (std::size_t i = 0; i < count; ++i) {
+                clsAdress& record =
+                    d_->image.obtain(lngAdr + static_cast<std::int32_t>(i), memType);
+                record.SensorValue = (*reply)[i + 1];
+                record.Value = (*reply)[i + 1];
+                record.GotValueS = true;
+                record.GotValueP = true;
+            }
+            kvcom3::CloseCOMport();
+            Log("OK");
+            return;
+        }
+    });
 }
 
 void clsAdressLevel::WriteBlock(std::int32_t lngAdr, std::uint8_t count, std::uint8_t memType,
                                 std::uint8_t timingClass) {
-    failSafely(
-        *this,
-        [&] {
-            if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
-            if (!isKvbusMemory(memType)) d_->errors.Raise(errMemTypeNotSupported);
-            currentPort().setSettings(kvbus::kLineSettings);
-            std::vector<std::uint8_t> data;
+    if (gProtokoll == kvMB) {
+        WriteBlockMB(lngAdr, count, memType);
+        kvcom3::CloseCOMport();
+        Log("OK");
+        return;
+    }
+    failSafely(*this, [&] {
+        if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
+        if (!isKvbusMemory(memType)) d_->errors.Raise(errMemTypeNotSupported);
+        currentPort().setSettings(kvbus::kLineSettings);
+        std::vector<std::uint8_t> data;
+        for (std::int32_t i = 0; i < count; ++i) {
+            const clsAdress* record = d_->image.find(lngAdr + i, memType);
+            if (record == nullptr || !record->GotValueP) d_->errors.Raise(errAdressNotSet);
+            data.push_back(record->Value);
+        }
+        auto frame = kvbus::writeFrame(lngAdr, data, memType == kvEEPROM, IsByteAccess());
+        Log("Writing " + std::to_string(count) + " bytes to adress " + std::to_string(lngAdr) +
+            " in " + memoryName(memType));
+        kvcom3::OpenCOMport();
+        AttemptNotes notes;
+        for (int k = 0;; ++k) {
+            BeginAttempt(k, timingClass, notes);
+            if (!Exchange(frame, 1, kReplyTimeout, timingClass, notes)) continue;
             for (std::int32_t i = 0; i < count; ++i) {
-                const clsAdress* record = d_->image.find(lngAdr + i, memType);
-                if (record == nullptr || !record->GotValueP) d_->errors.Raise(errAdressNotSet);
-                data.push_back(record->Value);
+                clsAdress& record = *d_->image.find(lngAdr + i, memType);
+                record.SensorValue = record.Value;
+                record.GotValueS = record.GotValueP;
+                Log(std::to_string(record.Value));
             }
-            auto frame = kvbus::writeFrame(lngAdr, data, memType == kvEEPROM, IsByteAccess());
-            Log("Writing " + std::to_string(count) + " bytes to adress " + std::to_string(lngAdr) +
-                " in " + memoryName(memType));
-            kvcom3::OpenCOMport();
-            AttemptNotes notes;
-            for (int k = 0;; ++k) {
-                BeginAttempt(k, timingClass, notes);
-                if (!Exchange(frame, 1, kReplyTimeout, timingClass, notes)) continue;
-                for (std::int32_t i = 0; i < count; ++i) {
-                    clsAdress& record = *d_->image.find(lngAdr + i, memType);
-                    record.SensorValue = record.Value;
-                    record.GotValueS = record.GotValueP;
-                    Log(std::to_string(record.Value));
-                }
-                kvcom3::CloseCOMport();
-                Log("OK");
-                return;
-            }
-        },
-        nullptr);
+            kvcom3::CloseCOMport();
+            Log("OK");
+            return;
+        }
+    });
 }
 
 void clsAdressLevel::SendCommand(kvSensorCommands& command, std::uint8_t timingClass) {
-    failSafely(
-        *this,
-        [&] {
-            if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
-            currentPort().setSettings(kvbus::kLineSettings);
-            std::uint8_t part = PartByte();
-            kvbus::CommandInfo info = kvbus::commandFrame(command, commandSetOf(part));
-            if (info.logText != nullptr) Log(info.logText);
-            if (!info.frame) d_->errors.Raise(errCommandNotSupported);
-            if (command == cmdUnlockEEPROM && platformOfPart(part) == 6) {
-                // These sensors accept the unlock only after RAM 230 was set to 1.
-                clsAdress& enable = d_->image.obtain(230, kvRAM);
-                enable.Value = 1;
-                enable.GotValueP = true;
-                WriteBlock(230, 1, kvRAM, 0);
-            }
-            kvcom3::OpenCOMport();
-            AttemptNotes notes;
-            for (int k = 0;; ++k) {
-                BeginAttempt(k, timingClass, notes);
-                if (!Exchange(*info.frame, 1, kCommandTimeout, timingClass, notes)) continue;
-                kvcom3::CloseCOMport();
-                Log("OK");
-                return;
-            }
-        },
-        nullptr);
+    if (gProtokoll == kvMB) {
+        SendCommandMB(command);
+        kvcom3::CloseCOMport();
+        Log("OK");
+        return;
+    }
+    failSafely(*this, [&] {
+        if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
+        currentPort().setSettings(kvbus::kLineSettings);
+        std::uint8_t part = PartByte();
+        kvbus::CommandInfo info = kvbus::commandFrame(command, commandSetOf(part));
+        if (info.logText != nullptr) Log(info.logText);
+        if (!info.frame) d_->errors.Raise(errCommandNotSupported);
+        if (command == cmdUnlockEEPROM && platformOfPart(part) == 6) {
+            // These sensors accept the unlock only after RAM 230 was set to 1.
+            clsAdress& enable = d_->image.obtain(230, kvRAM);
+            enable.Value = 1;
+            enable.GotValueP = true;
+            WriteBlock(230, 1, kvRAM, 0);
+        }
+        kvcom3::OpenCOMport();
+        AttemptNotes notes;
+        for (int k = 0;; ++k) {
+            BeginAttempt(k, timingClass, notes);
+            if (!Exchange(*info.frame, 1, kCommandTimeout, timingClass, notes)) continue;
+            kvcom3::CloseCOMport();
+            Log("OK");
+            return;
+        }
+    });
 }
 
 // The opening of every write and command attempt: cancel, pause, reopen, give up.
