@@ -43,16 +43,7 @@ bool WaitForBytes(std::size_t count, std::chrono::milliseconds timeout) {
         std::size_t waiting = slot.bytesWaiting();
         if (waiting >= count) return true;
         if (deadline.expired()) return false;
-        auto slice = std::min(deadline.remaining(), kPumpInterval);
-        if (waiting == 0) {
-            slot.waitReadable(slice);
-        } else {
-            // Part of a reply is here; the rest needs about one character time per byte. Input
-            // already waiting would make poll() return at once, so sleep instead.
-            auto rest = std::chrono::ceil<std::chrono::milliseconds>(slot.characterTime() *
-                                                                     (count - waiting));
-            Sleep(std::clamp(rest, std::chrono::milliseconds{1}, slice));
-        }
+        slot.waitReadable(std::min(deadline.remaining(), kPumpInterval));
     }
 }
 

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "kvcom3/KvError.h"
 #include "kvcom3/Ports.h"
@@ -81,6 +83,7 @@ class TermiosDevice final : public SerialDevice {
     }
 
     void close() override {
+        input_.clear();
         if (fd_ < 0) return;
         ::flock(fd_, LOCK_UN);
         ::close(fd_);
@@ -121,26 +124,13 @@ class TermiosDevice final : public SerialDevice {
     }
 
     std::size_t bytesWaiting() override {
-        checkLine();
-        int count = 0;
-        if (::ioctl(fd_, FIONREAD, &count) != 0) raiseIoError("count input");
-        return count > 0 ? static_cast<std::size_t>(count) : 0;
+        drain();
+        return input_.size();
     }
 
     std::vector<std::uint8_t> readAll() override {
-        std::vector<std::uint8_t> bytes;
-        std::uint8_t buffer[256];
-        while (true) {
-            ssize_t n = ::read(fd_, buffer, sizeof buffer);
-            if (n > 0) {
-                bytes.insert(bytes.end(), buffer, buffer + n);
-                continue;
-            }
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) raiseIoError("read");
-            break;
-        }
-        return bytes;
+        drain();
+        return std::exchange(input_, {});
     }
 
     void write(std::span<const std::uint8_t> bytes) override {
@@ -160,21 +150,30 @@ class TermiosDevice final : public SerialDevice {
     }
 
     void waitReadable(std::chrono::milliseconds limit) override {
+        // With the kernel's buffer emptied into ours, poll() sleeps until the next byte arrives.
+        drain();
         pollfd p{fd_, POLLIN, 0};
         int rc = retryOnEintr([&] { return ::poll(&p, 1, static_cast<int>(limit.count())); });
         if (rc < 0) raiseIoError("wait");
-        if (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN)) {
-            raiseDisconnected();
-        }
+        // A hung-up line also reports itself readable; the hang-up is what counts.
+        if (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) raiseDisconnected();
     }
 
   private:
-    // A device that vanished (adapter pulled, pty closed) must end a transfer, not let it spin.
-    void checkLine() {
-        pollfd p{fd_, POLLIN, 0};
-        if (retryOnEintr([&] { return ::poll(&p, 1, 0); }) > 0 &&
-            (p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN)) {
-            raiseDisconnected();
+    // Moves what the kernel holds into our buffer. A vanished device (adapter pulled, pty
+    // closed) raises instead of looking like a silent sensor.
+    void drain() {
+        std::uint8_t buffer[256];
+        while (true) {
+            ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n > 0) {
+                input_.insert(input_.end(), buffer, buffer + n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EIO) raiseDisconnected();
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) raiseIoError("read");
+            break;
         }
     }
 
@@ -215,6 +214,7 @@ class TermiosDevice final : public SerialDevice {
 
     std::string path_;
     int fd_ = -1;
+    std::vector<std::uint8_t> input_;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -14,10 +15,12 @@
 #include "PtyPair.h"
 
 // Two pseudo-terminals joined back to back: what one slave side writes, the other reads, as if a
-// null-modem cable ran between two serial ports.
+// null-modem cable ran between two serial ports. With a character time the bytes take as long
+// as on a real line (pseudo-terminals themselves have no baud rate).
 class PtyBridge {
   public:
-    PtyBridge() : relay_([this] { run(); }) {}
+    explicit PtyBridge(std::chrono::microseconds characterTime = {})
+        : characterTime_(characterTime), relay_([this] { run(); }) {}
     ~PtyBridge() {
         stop_ = true;
         relay_.join();
@@ -37,13 +40,17 @@ class PtyBridge {
             for (int i = 0; i < 2; ++i) {
                 if (!(fds[i].revents & POLLIN)) continue;
                 ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
-                if (n > 0 && ::write(fds[1 - i].fd, buffer, static_cast<std::size_t>(n)) != n) {
-                    return;
+                for (ssize_t k = 0; k < n; ++k) {
+                    if (characterTime_.count() > 0) {
+                        std::this_thread::sleep_for(characterTime_);
+                    }
+                    if (::write(fds[1 - i].fd, buffer + k, 1) != 1) return;
                 }
             }
         }
     }
 
+    std::chrono::microseconds characterTime_;
     PtyPair a_;
     PtyPair b_;
     std::atomic<bool> stop_{false};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -45,9 +46,13 @@ class FakeSerialDevice final : public kvcom3::SerialDevice {
     void waitReadable(std::chrono::milliseconds limit) override {
         ++blockingWaits;
         auto now = kvcom3::clock().now();
-        if (!pending.empty() && pending.front().at <= now) return;
         auto wake = now + limit;
-        if (!pending.empty() && pending.front().at < wake) wake = pending.front().at;
+        for (const auto& a : pending) {
+            if (a.at > now) {
+                wake = std::min(wake, a.at);
+                break;
+            }
+        }
         kvcom3::clock().sleep(std::chrono::ceil<std::chrono::milliseconds>(wake - now));
     }
 

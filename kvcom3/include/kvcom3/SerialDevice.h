@@ -43,7 +43,8 @@ class SerialDevice {
     virtual std::vector<std::uint8_t> readAll() = 0;
     // Queues the bytes and returns without waiting for them to leave.
     virtual void write(std::span<const std::uint8_t> bytes) = 0;
-    // Blocks until input is waiting or at most `limit` has passed (on the library clock).
+    // Blocks until more input arrives than is waiting now, or at most `limit` has passed (on the
+    // library clock), so that a wait for a whole reply wakes with each new byte, not in a spin.
     virtual void waitReadable(std::chrono::milliseconds limit) = 0;
 };
 
