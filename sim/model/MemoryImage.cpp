@@ -10,6 +10,8 @@
 namespace kvsim {
 namespace {
 
+constexpr std::size_t kMaxMemory = 65536;
+
 bool isPowerOfTwo(std::size_t n) {
     return n != 0 && (n & (n - 1)) == 0;
 }
@@ -71,6 +73,8 @@ void copyMirrors(const Profile& profile, Memories& memories, bool toRam) {
 Memories buildMemories(const Profile& p, int platform) {
     const std::size_t ramSize = p.ramSize != 0 ? p.ramSize : platformRamSize(platform);
     const std::size_t eepromSize = p.eepromSize != 0 ? p.eepromSize : (platform == 5 ? 256 : 512);
+    if (eepromSize > kMaxMemory || p.flashSize > kMaxMemory)
+        throw std::runtime_error("memories reach at most 64 kB through 16-bit addresses");
     if (!isPowerOfTwo(eepromSize)) throw std::runtime_error("EEPROM size must be a power of two");
     if (platformHasByteAccess(platform) && (eepromSize < 1024 || eepromSize > 32768))
         throw std::runtime_error("EEPROM size must be 1024 to 32768 bytes on platform " +

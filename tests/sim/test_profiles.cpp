@@ -222,6 +222,7 @@ TEST_F(BadProfile, EndsInAClearError) {
         {"logger outside", shipped("\"loggers\": [{\"size\": 900, \"pointer\": 904}]")},
         {"short table", shipped("\"tables\": [[1, 2, 3]]")},
         {"odd EEPROM", shipped("\"eeprom\": {\"size\": 3000}")},
+        {"huge flash", shipped("\"flash\": {\"size\": 4000000000}")},
     };
     for (const auto& [what, path] : cases)
         EXPECT_THROW(Sensor::fromProfile(path), std::runtime_error) << what;
