@@ -12,7 +12,12 @@ namespace kvsim {
 namespace {
 
 Profile checked(Profile p) {
-    const int platform = platformOfPartByte(p.partByte);
+    int platform = 0;
+    try {
+        platform = platformOfPartByte(p.partByte);
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error("profile " + p.name + ": " + e.what());
+    }
     if ((platform == 5 || platformHasByteAccess(platform)) &&
         p.tables.size() != static_cast<std::size_t>(layout78::kTableCount))
         throw std::runtime_error("profile " + p.name + ": five tables are needed on platform " +
