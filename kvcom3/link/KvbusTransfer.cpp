@@ -202,16 +202,13 @@ void clsAdressLevel::SendCommand(kvSensorCommands& command, std::uint8_t timingC
     failSafely(*this, [&] {
         if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
         currentPort().setSettings(kvbus::kLineSettings);
-        std::uint8_t part = PartByte();
+        std::uint8_t part = Part();
         kvbus::CommandInfo info = kvbus::commandFrame(command, commandSetOf(part));
         if (info.logText != nullptr) Log(info.logText);
         if (!info.frame) d_->errors.Raise(errCommandNotSupported);
         if (command == cmdUnlockEEPROM && platformOfPart(part) == 6) {
             // These sensors accept the unlock only after RAM 230 was set to 1.
-            clsAdress& enable = d_->image.obtain(230, kvRAM);
-            enable.Value = 1;
-            enable.GotValueP = true;
-            WriteBlock(230, 1, kvRAM, 0);
+            LetValue(230, 1, kvRAM, true, 0, kvLSByteAtHighAdress, 1);
         }
         kvcom3::OpenCOMport();
         AttemptNotes notes;

@@ -1,0 +1,155 @@
+// Writing the image's changes to the sensor: block cutting, and for EEPROM the unlock, write,
+// verify and lock sequence.
+#include <algorithm>
+#include <cmath>
+
+#include "facade/LibraryState.h"
+#include "kvcom3/KvError.h"
+#include "kvcom3/clsAdressLevel.h"
+#include "link/AdressLevelImpl.h"
+#include "link/SensorCommands.h"
+#include "link/SensorIdentity.h"
+
+namespace kvcom3 {
+
+struct clsAdressLevel::WriteState {
+    std::uint8_t platform = 0;
+    bool unlocked = false;    // as far as this write knows
+    bool unlockSent = false;  // an unlock went out: the EEPROM may be open
+    bool announced = false;   // "Writing to sensor" raised
+};
+
+namespace {
+
+std::int16_t percent(std::int64_t done, std::int64_t total) {
+    auto p = std::nearbyint(100.0 * static_cast<double>(done) / static_cast<double>(total));
+    return static_cast<std::int16_t>(std::min(p, 100.0));
+}
+
+}  // namespace
+
+void clsAdressLevel::SendOne(kvSensorCommands command) {
+    SendCommand(command, 0);
+}
+
+void clsAdressLevel::WriteToSensor(std::int32_t lngStartAdr, std::int32_t lngNrOfBytes,
+                                   std::uint8_t kvMemType, std::uint8_t kvWriteSensOption) {
+    const bool all =
+        kvWriteSensOption == kvWriteToSensor || kvWriteSensOption == kvWriteMaskedAdressesToSensor;
+    const bool masked = kvWriteSensOption == kvAutoWriteMaskedAdressesToSensor ||
+                        kvWriteSensOption == kvWriteMaskedAdressesToSensor;
+    WriteState state;
+    try {
+        if (kvMemType == kvEEPROM) lngStartAdr &= EEPROMsize() - 1;
+        if (lngNrOfBytes == 0) {
+            lngStartAdr = 0;
+            lngNrOfBytes = MemSize(kvMemType);
+        }
+        if (!AdressGotValueP(65, kvRAM)) {
+            RaiseAction("Reading Part");
+            std::uint8_t timing = 0;
+            ReadBlock(65, 1, kvRAM, timing);
+        }
+        state.platform = Platform();
+        RaiseAction("Searching");
+
+        const bool wordEeprom = kvMemType == kvEEPROM && !isByteAccessPlatform(state.platform);
+        const std::int32_t maxBlock = (gProtokoll == kvMB && state.platform == 8) ? 16 : 4;
+        std::int32_t blockStart = -1;
+        auto writeBlock = [&](std::int32_t end) {
+            std::int32_t length = end - blockStart + 1;
+            if (wordEeprom && length % 2 != 0) ++length;
+            WriteVerified(blockStart, length, kvMemType, state);
+            blockStart = -1;
+        };
+        for (std::int32_t i = 0; i < lngNrOfBytes; ++i) {
+            std::int32_t adr = lngStartAdr + i;
+            std::int16_t progress = percent(i + 1, lngNrOfBytes);
+            Progress.raise(progress);
+            const clsAdress* r = d_->image.find(adr, kvMemType);
+            bool write = r != nullptr && (!masked || r->Mask != 0) &&
+                         (all || !r->GotValueS || r->SensorValue != r->Value) && r->GotValueP;
+            if (!write) {
+                if (blockStart >= 0) writeBlock(adr - 1);
+                continue;
+            }
+            // A block never crosses a 16-byte boundary.
+            if (blockStart >= 0 && ((adr ^ blockStart) & 0x10) != 0) writeBlock(adr - 1);
+            if (blockStart < 0) blockStart = wordEeprom && adr % 2 != 0 ? adr - 1 : adr;
+            if (adr - blockStart + 1 >= maxBlock || i == lngNrOfBytes - 1) writeBlock(adr);
+        }
+
+        if (state.unlocked && state.platform != 5) {
+            RaiseAction("Locking EEPROM");
+            SendOne(cmdLockEEPROM);
+            state.unlockSent = false;
+        }
+        if (kvMemType == kvEEPROM && (state.platform == 6 || state.platform == 61)) {
+            RaiseAction("Sending EEPROM to RAM");
+            SendOne(cmdEEPROMtoRAM);
+        } else if (kvMemType != kvEEPROM && state.platform == 5) {
+            RaiseAction("Sending RAM to EEPROM");
+            SendOne(cmdRAMtoEEPROM);
+        }
+        RaiseAction("");
+        std::int16_t zero = 0;
+        Progress.raise(zero);
+    } catch (const KvError& e) {
+        if (state.unlockSent) {
+            // An EEPROM left open would take any stray byte on the line; close it before
+            // reporting. Its own failure is logged by the transfer and changes nothing here.
+            try {
+                SendOne(cmdLockEEPROM);
+            } catch (const KvError&) {
+            }
+        }
+        RaiseAction("");
+        Log(e.description());
+        std::int16_t zero = 0;
+        Progress.raise(zero);
+        throw;
+    }
+}
+
+void clsAdressLevel::WriteVerified(std::int32_t start, std::int32_t length, std::uint8_t memType,
+                                   WriteState& state) {
+    const auto count = static_cast<std::uint8_t>(length);
+    bool repeated = false;
+    while (true) {
+        if (memType == kvEEPROM && !state.unlocked && state.platform != 5) {
+            RaiseAction("Unlocking EEPROM");
+            state.unlockSent = true;
+            SendOne(cmdUnlockEEPROM);
+            state.unlocked = true;
+        }
+        if (!state.announced) {
+            RaiseAction("Writing to sensor");
+            state.announced = true;
+        }
+        WriteBlock(start, count, memType, 0);
+        if (memType != kvEEPROM) return;
+
+        std::vector<std::uint8_t> written;
+        for (std::int32_t i = 0; i < length; ++i) {
+            written.push_back(d_->image.find(start + i, memType)->SensorValue);
+        }
+        std::uint8_t timing = 0;
+        ReadBlock(start, count, memType, timing);
+        std::int32_t firstDiff = -1;
+        for (std::int32_t i = 0; i < length && firstDiff < 0; ++i) {
+            if (d_->image.find(start + i, memType)->Value != written[static_cast<std::size_t>(i)]) {
+                firstDiff = i;
+            }
+        }
+        if (firstDiff < 0) return;
+        if (repeated) d_->errors.Raise(errWritingEEPROM);
+        for (std::int32_t i = 0; i < length; ++i) {
+            d_->image.find(start + i, memType)->Value = written[static_cast<std::size_t>(i)];
+        }
+        state.unlocked = false;
+        WriteBlock(start + firstDiff, 1, memType, state.platform);
+        repeated = true;
+    }
+}
+
+}  // namespace kvcom3
