@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace kvcom3 {
 
@@ -19,5 +20,10 @@ extern Connection gConnection;
 extern bool gCancel;
 extern bool gLeavePortOpen;
 extern std::uint8_t gProtokoll;
+
+class clsAdressLevel;
+// The address level the memory map and object tree work through: the one the last level getter
+// of an ISensMem handed out. A strong reference, so it outlives a released facade level.
+extern std::shared_ptr<clsAdressLevel> gAdressLevel;
 
 }  // namespace kvcom3

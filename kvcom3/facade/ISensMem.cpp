@@ -1,0 +1,147 @@
+#include "kvcom3/ISensMem.h"
+
+#include "facade/LibraryState.h"
+#include "facade/SerialNumber.h"
+#include "kvcom3/Clock.h"
+#include "kvcom3/KvError.h"
+#include "link/PortTable.h"
+
+namespace kvcom3 {
+
+ISensMem::ISensMem() {
+    Install();
+}
+
+ISensMem::~ISensMem() {
+    StopListening();
+}
+
+void ISensMem::Install() const {
+    gConnection = Connection{onLine_, comPort_, comID_, comIDx_, comIDy_};
+}
+
+void ISensMem::Listen() {
+    if (!mAdressLevel) return;
+    comLoggId_ = mAdressLevel->ComLogg.connect([this](std::string& text) { ComLogg.raise(text); });
+    actionId_ = mAdressLevel->Action.connect([this](std::string& text) { Action.raise(text); });
+    progressId_ =
+        mAdressLevel->Progress.connect([this](std::int16_t& value) { Progress.raise(value); });
+}
+
+void ISensMem::StopListening() {
+    if (!mAdressLevel) return;
+    mAdressLevel->ComLogg.disconnect(comLoggId_);
+    mAdressLevel->Action.disconnect(actionId_);
+    mAdressLevel->Progress.disconnect(progressId_);
+}
+
+std::shared_ptr<clsAdressLevel> ISensMem::AdressLevel() {
+    Install();
+    if (!mAdressLevel) {
+        mAdressLevel = std::make_shared<clsAdressLevel>();
+        Listen();
+    }
+    gAdressLevel = mAdressLevel;
+    return mAdressLevel;
+}
+
+void ISensMem::SetAdressLevel(std::shared_ptr<clsAdressLevel> level) {
+    Install();
+    StopListening();
+    mAdressLevel = std::move(level);
+    Listen();
+}
+
+void ISensMem::ClearAll() {
+    StopListening();
+    mAdressLevel.reset();
+}
+
+void ISensMem::ClosePort(std::int16_t PortNr) {
+    pumpEvents();
+    PortSlot& slot = portSlot(PortNr);
+    if (slot.isOpen()) {
+        pumpEvents();
+        slot.close();
+    }
+}
+
+void ISensMem::Cancel() {
+    gCancel = true;
+}
+
+void ISensMem::Connect(std::int16_t intComPort, std::int16_t intComID, std::int16_t intComIDx,
+                       std::int16_t intComIDy) {
+    try {
+        std::string text =
+            "Connect port=" + std::to_string(intComPort) + " ID=" + std::to_string(intComID);
+        ComLogg.raise(text);
+        // The image of the sensor before must never be served for this one.
+        ClearAll();
+        onLine_ = true;
+        comPort_ = intComPort;
+        comID_ = intComID;
+        comIDx_ = intComIDx;
+        comIDy_ = intComIDy;
+        Install();
+    } catch (const KvError&) {
+        gConnection.OnLine = false;
+        throw;
+    }
+}
+
+std::string ISensMem::SerialNr(bool Force) {
+    Install();
+    auto level = AdressLevel();
+    std::int64_t number = 0;
+    switch (level->Platform()) {
+        case 5: number = level->Value(66, 2, kvRAM, Force); break;
+        case 6: number = level->Value(170, 2, kvEEPROM, Force); break;
+        case 7:
+        case 8: {
+            std::int32_t size = MemSize(enmEEPROM);
+            number = level->Value((size - 1) & 0xFFE6, 3, kvEEPROM, Force, 0, kvLSByteAtLowAdress);
+            break;
+        }
+        default: return {};
+    }
+    return formatSerialNr(level->Part(), number);
+}
+
+void ISensMem::DisConnect() {
+    onLine_ = false;
+}
+
+std::int32_t ISensMem::MemSize(std::uint8_t enmMemType) {
+    Install();
+    return AdressLevel()->MemSize(enmMemType, false);
+}
+
+std::uint8_t ISensMem::Platform() {
+    Install();
+    return AdressLevel()->Platform();
+}
+
+std::uint8_t ISensMem::ProcessorVersion() {
+    Install();
+    return AdressLevel()->ProcessorVersion();
+}
+
+std::uint8_t ISensMem::Protokoll() const {
+    return gProtokoll;
+}
+
+void ISensMem::LetProtokoll(std::uint8_t value) {
+    gProtokoll = value;
+}
+
+std::uint8_t ISensMem::PartNr() {
+    Install();
+    return AdressLevel()->Part(false);
+}
+
+void ISensMem::LetLeavePortOpen(bool value) {
+    gLeavePortOpen = value;
+}
+
+}  // namespace kvcom3
