@@ -73,6 +73,7 @@ void InProcessDevice::write(std::span<const std::uint8_t> bytes) {
 
 void InProcessDevice::waitReadable(std::chrono::milliseconds limit) {
     requireUsable("wait");
+    // As on a port whose kernel buffer was drained: sleep until the next byte arrives.
     collect();
     if (limit.count() <= 0) return;
     auto& clock = kvcom3::clock();

@@ -11,8 +11,9 @@ namespace kvsim {
 
 // The bench behind the serial device interface, in the caller's process. Time is the library's
 // clock: replies arrive after the line's turnaround and pacing on kvcom3::clock(), so with a
-// virtual clock installed a test runs at once. An unplugged line fails every operation with the
-// platform's "Path/File access error".
+// virtual clock installed a test runs at once. waitReadable sleeps until the next byte arrives
+// (or the limit), whether or not bytes are already waiting, like the termios backend. An unplugged
+// line fails every operation with the platform's "Path/File access error".
 class InProcessDevice final : public kvcom3::SerialDevice {
   public:
     explicit InProcessDevice(std::shared_ptr<Line> line, std::string name = "kvsim");

@@ -1,6 +1,7 @@
 #include "wire/FaultInjector.h"
 
 #include <charconv>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -58,8 +59,8 @@ Domain faultDomain(Fault fault) {
 
 FaultRule parseFaultRule(std::string_view text) {
     std::string_view rest = text;
-    std::string_view percent;
-    std::string_view range;
+    std::optional<std::string_view> percent;
+    std::optional<std::string_view> range;
     if (auto p = rest.find('%'); p != std::string_view::npos) {
         percent = rest.substr(p + 1);
         rest = rest.substr(0, p);
@@ -68,6 +69,7 @@ FaultRule parseFaultRule(std::string_view text) {
         range = rest.substr(p + 1);
         rest = rest.substr(0, p);
     }
+    if (range && range->empty()) reject(text, "no transfer after @");
     std::string_view valueText;
     if (auto p = rest.find('='); p != std::string_view::npos) {
         valueText = rest.substr(p + 1);
@@ -89,17 +91,18 @@ FaultRule parseFaultRule(std::string_view text) {
     if (!takesValue && !valueText.empty()) reject(text, "takes no value");
     if (takesValue) rule.value = number(text, valueText, 1, 60000);
 
-    if (!range.empty()) {
-        if (range.back() == '+') {
-            rule.first = number(text, range.substr(0, range.size() - 1), 1, 1000000000);
-        } else if (auto dash = range.find('-'); dash != std::string_view::npos) {
-            rule.first = number(text, range.substr(0, dash), 1, 1000000000);
-            rule.last = number(text, range.substr(dash + 1), rule.first, 1000000000);
+    if (range) {
+        const auto r = *range;
+        if (r.back() == '+') {
+            rule.first = number(text, r.substr(0, r.size() - 1), 1, 1000000000);
+        } else if (auto dash = r.find('-'); dash != std::string_view::npos) {
+            rule.first = number(text, r.substr(0, dash), 1, 1000000000);
+            rule.last = number(text, r.substr(dash + 1), rule.first, 1000000000);
         } else {
-            rule.first = rule.last = number(text, range, 1, 1000000000);
+            rule.first = rule.last = number(text, r, 1, 1000000000);
         }
     }
-    if (!percent.empty()) rule.probability = number(text, percent, 0, 100) / 100.0;
+    if (percent) rule.probability = number(text, *percent, 0, 100) / 100.0;
     return rule;
 }
 
