@@ -35,6 +35,18 @@ void ISensMem::StopListening() {
     mAdressLevel->Progress.disconnect(progressId_);
 }
 
+std::shared_ptr<clsArrayLevel> ISensMem::ArrayLevel() {
+    Install();
+    if (!arrayLevel_) arrayLevel_ = std::make_shared<clsArrayLevel>();
+    AdressLevel();
+    return arrayLevel_;
+}
+
+void ISensMem::SetArrayLevel(std::shared_ptr<clsArrayLevel> level) {
+    Install();
+    arrayLevel_ = std::move(level);
+}
+
 std::shared_ptr<clsAdressLevel> ISensMem::AdressLevel() {
     Install();
     if (!mAdressLevel) {
@@ -55,6 +67,7 @@ void ISensMem::SetAdressLevel(std::shared_ptr<clsAdressLevel> level) {
 void ISensMem::ClearAll() {
     StopListening();
     mAdressLevel.reset();
+    arrayLevel_.reset();
 }
 
 void ISensMem::ClosePort(std::int16_t PortNr) {

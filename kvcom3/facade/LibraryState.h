@@ -26,4 +26,8 @@ class clsAdressLevel;
 // of an ISensMem handed out. A strong reference, so it outlives a released facade level.
 extern std::shared_ptr<clsAdressLevel> gAdressLevel;
 
+class clsArrayLevel;
+// The memory map the object tree works through: set by the ObjectLevel getter of an ISensMem.
+extern std::shared_ptr<clsArrayLevel> gArrayLevel;
+
 }  // namespace kvcom3

@@ -8,6 +8,7 @@
 #include "kvcom3/Enums.h"
 #include "kvcom3/Event.h"
 #include "kvcom3/clsAdressLevel.h"
+#include "kvcom3/clsArrayLevel.h"
 
 namespace kvcom3 {
 
@@ -22,11 +23,14 @@ class ISensMem {
     ISensMem(const ISensMem&) = delete;
     ISensMem& operator=(const ISensMem&) = delete;
 
+    // The memory map, created on first use (generated on its own first use).
+    std::shared_ptr<clsArrayLevel> ArrayLevel();
     std::shared_ptr<clsAdressLevel> AdressLevel();
     // Releases the address level and the levels built on it; the next access builds them anew.
     void ClearAll();
     // Closes serial port `PortNr` if it is open.
     void ClosePort(std::int16_t PortNr = 1);
+    void SetArrayLevel(std::shared_ptr<clsArrayLevel> level);
     void SetAdressLevel(std::shared_ptr<clsAdressLevel> level);
     // Makes the running transfer end with 32755 "Cancel was selected".
     void Cancel();
@@ -57,6 +61,7 @@ class ISensMem {
     void Listen();
     void StopListening();
 
+    std::shared_ptr<clsArrayLevel> arrayLevel_;
     std::shared_ptr<clsAdressLevel> mAdressLevel;
     std::size_t comLoggId_ = 0;
     std::size_t actionId_ = 0;
