@@ -1,0 +1,48 @@
+#include "Connection.h"
+
+#include "Numbers.h"
+#include "kvcom3/Enums.h"
+#include "kvcom3/Ports.h"
+
+namespace kvtool {
+
+void addConnectionOptions(CLI::App& app, ConnectionOptions& options) {
+    app.add_option("--port", options.port,
+                   "Serial port number; its device comes from KVCOM3_PORT_<N> or the default "
+                   "(0: /dev/ttyS0, N: /dev/ttyUSB<N-1>)")
+        ->transform(numberIn(0, kvcom3::kPortCount - 1))
+        ->capture_default_str();
+    app.add_option("--device", options.device,
+                   "Device path (serial port or pseudo-terminal) bound to the port");
+    app.add_option("--protocol", options.protocol, "Line protocol")
+        ->check(CLI::IsMember({"kvbus", "modbus"}))
+        ->capture_default_str();
+    app.add_option("--id", options.id,
+                   "Sensor address: -1 reaches any sensor (KVBUS 0-29, Modbus slave 0-255)")
+        ->transform(numberIn(-1, 255))
+        ->capture_default_str();
+    auto* board = app.add_option("--board", options.board, "Production board number")
+                      ->transform(numberIn(0, 65535));
+    auto* position =
+        app.add_option("--position", options.position, "Sensor position on the production board")
+            ->transform(numberIn(0, 255));
+    board->needs(position);
+    position->needs(board);
+    app.add_flag("--log", options.log, "Print the communication log and actions on stderr");
+}
+
+void openConnection(kvcom3::ISensMem& sensor, const ConnectionOptions& options) {
+    if (!options.device.empty()) kvcom3::bindPort(options.port, options.device);
+    sensor.LetProtokoll(options.protocol == "modbus" ? kvcom3::kvMB : kvcom3::kvKV);
+    sensor.LetLeavePortOpen(true);
+    // The board travels as a 16-bit word; numbers above 32767 keep their bits.
+    sensor.Connect(static_cast<std::int16_t>(options.port), static_cast<std::int16_t>(options.id),
+                   static_cast<std::int16_t>(options.position),
+                   static_cast<std::int16_t>(static_cast<std::uint16_t>(options.board)));
+}
+
+void closeConnection(kvcom3::ISensMem& sensor, const ConnectionOptions& options) {
+    sensor.ClosePort(static_cast<std::int16_t>(options.port));
+}
+
+}  // namespace kvtool

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+#include "kvcom3/ISensMem.h"
+
+namespace kvtool {
+
+// Reads `count` bytes from the sensor (forced, so never from an old image) and returns them.
+std::vector<std::uint8_t> peekBytes(kvcom3::ISensMem& sensor, std::uint8_t memType,
+                                    std::int32_t address, std::int32_t count);
+
+// Sends the bytes to the sensor from `address` on; EEPROM goes through unlock, verify and lock.
+void pokeBytes(kvcom3::ISensMem& sensor, std::uint8_t memType, std::int32_t address,
+               const std::vector<std::uint8_t>& bytes);
+
+// The bytes in decimal, separated by blanks, ending the line.
+void printBytes(std::ostream& out, const std::vector<std::uint8_t>& bytes);
+
+}  // namespace kvtool
