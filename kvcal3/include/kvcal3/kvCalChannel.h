@@ -1,0 +1,25 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "kvcal3/kvCalProcedure.h"
+
+namespace kvcal3 {
+
+// One calibration channel: a measured quantity with its procedures.
+class kvCalChannel : public kvcom3::VariantObject {
+  public:
+    std::string Name;
+    std::string Key;
+
+    // The procedures, created empty on first use.
+    std::shared_ptr<kvCalProcedures> Procedures();
+
+  private:
+    std::shared_ptr<kvCalProcedures> procedures_;
+};
+
+class kvCalChannels : public kvCalItems<kvCalChannel> {};
+
+}  // namespace kvcal3

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "kvcom3/Collection.h"
+#include "kvcom3/Variant.h"
+
+namespace kvcal3 {
+
+// The catalogue's collections: items in insertion order, 1-based positions, keys without regard
+// to letter case. Add uses the name as the key when the key is empty; a duplicate key raises 457
+// and adds nothing.
+template <class T>
+class kvCalItems : public kvcom3::VariantObject {
+  public:
+    std::shared_ptr<T> Add(const std::string& strName, const std::string& strKey = {}) {
+        auto item = std::make_shared<T>();
+        item->Name = strName;
+        item->Key = strKey.empty() ? strName : strKey;
+        items_.Add(item, item->Key);
+        return item;
+    }
+    std::shared_ptr<T> Item(long index) const { return items_.Item(index); }
+    std::shared_ptr<T> Item(std::string_view key) const { return items_.Item(key); }
+    std::shared_ptr<T> Item(const kvcom3::Variant& vntIndexKey) const {
+        return items_.Item(vntIndexKey);
+    }
+    long Count() const { return items_.Count(); }
+    void Remove(long index) { items_.Remove(index); }
+    void Remove(std::string_view key) { items_.Remove(key); }
+    void Remove(const kvcom3::Variant& vntIndexKey) { items_.Remove(vntIndexKey); }
+    auto begin() const { return items_.begin(); }
+    auto end() const { return items_.end(); }
+
+  private:
+    kvcom3::Collection<std::shared_ptr<T>> items_;
+};
+
+}  // namespace kvcal3

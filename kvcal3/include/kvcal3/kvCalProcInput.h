@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "kvcal3/kvCalItems.h"
+
+namespace kvcal3 {
+
+// The value an input holds until the caller sets it.
+inline constexpr std::int16_t NotSetMarker = -32767;
+
+// One input variable of a procedure.
+class kvCalProcInput : public kvcom3::VariantObject {
+  public:
+    std::string Name;
+    std::string Key;
+    kvcom3::Variant Value{NotSetMarker};
+};
+
+class kvCalProcInputs : public kvCalItems<kvCalProcInput> {};
+
+}  // namespace kvcal3
