@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "kvcom3/clsAdressLevel.h"
+#include "kvcom3/clsArrayLevel.h"
+#include "map/MapNames.h"
+
+namespace kvcom3 {
+
+// What the builders of the platform-7/8 map share: the level being built (its cells are looked
+// up by key while it grows), the address level, and the variant.
+struct Map78 {
+    clsArrayLevel& level;
+    clsAdressLevel& adr;
+    bool full;  // platform 8, or platform 7 with a flash processor
+
+    // The value of a cell already in the map, read through the cell (from the image when there).
+    std::int32_t read(std::string_view key) { return level.GetNode(key)->Value(); }
+};
+
+// An EEPROM cell; negative addresses count back from the end of EEPROM.
+inline std::shared_ptr<kvArrayNode> cell(kvArrayNodes& parent, const std::string& name,
+                                         std::int32_t adr, std::int32_t bytes,
+                                         std::int32_t mask = 0, std::string_view key = {},
+                                         std::uint8_t byteOrder = kvLSByteAtHighAdress) {
+    return parent.Add(name, adr, bytes, kvEEPROM, byteOrder, mask, key);
+}
+
+// The EEPROM part, in building order.
+void addSys(Map78& map, kvArrayNodes& eeprom);
+void addAlgorithmSlots(Map78& map, kvArrayNodes& eeprom);
+void addAdsCode(Map78& map, kvArrayNodes& eeprom);
+void addCalculation(Map78& map, kvArrayNodes& eeprom);
+void addCase(kvArrayNodes& eeprom);
+void addMenu(Map78& map, kvArrayNodes& eeprom);
+void addOutputAndCountParameters(kvArrayNodes& eeprom);
+void addTables(Map78& map, kvArrayNodes& eeprom);
+void addRegulatorParameters(kvArrayNodes& eeprom);
+void addRanges(Map78& map, kvArrayNodes& eeprom);
+void addLimitsAndControl(kvArrayNodes& eeprom);
+void addUserInfo(Map78& map, kvArrayNodes& eeprom);
+void addLoggers(Map78& map, kvArrayNodes& eeprom);
+
+// The RAM part (only "Part" while off line) and the Modbus register spaces.
+void addRam(Map78& map, kvArrayNodes& root);
+void addModbus(kvArrayNodes& root);
+
+}  // namespace kvcom3
