@@ -20,6 +20,7 @@ const char* platformText(std::int32_t number) {
         case platform_error::DivisionByZero: return "Division by zero";
         case platform_error::TypeMismatch: return "Type mismatch";
         case platform_error::FileNotFound: return "File not found";
+        case platform_error::ObjectNotSet: return "Object variable or With block variable not set";
         case platform_error::PermissionDenied: return "Permission denied";
         case platform_error::PathFileAccess: return "Path/File access error";
         case platform_error::InvalidPropertyValue: return "Invalid property value";
