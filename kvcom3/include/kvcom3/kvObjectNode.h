@@ -1,0 +1,142 @@
+#pragma once
+
+#include <concepts>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "kvcom3/Collection.h"
+#include "kvcom3/Variant.h"
+#include "kvcom3/kvEnum.h"
+
+namespace kvcom3 {
+
+class kvObjectNodes;
+
+// A sensor quantity as the user sees it: a name, a unit and a display format over one cell of
+// the memory map (named by ArrayNodeKey), optionally a bit field of it or an enumeration of
+// named values. The node holds no value: Value reads and writes the cell through the current
+// memory map (gArrayLevel), turning the raw integer into the user's number or name and back by
+// the format. A node without a cell key is a folder.
+//
+// Properties: `Name()` reads, `LetName(value)` writes, `SetNodes(object)` replaces an object.
+class kvObjectNode : public VariantObject {
+  public:
+    kvObjectNode();
+    ~kvObjectNode() override;
+    kvObjectNode(const kvObjectNode&) = delete;
+    kvObjectNode& operator=(const kvObjectNode&) = delete;
+
+    const std::shared_ptr<kvObjectNodes>& Nodes() const { return nodes_; }
+    void SetNodes(std::shared_ptr<kvObjectNodes> nodes);
+    const std::string& Name() const { return name_; }
+    void LetName(std::string value) { name_ = std::move(value); }
+    const std::string& ArrayNodeKey() const { return arrayNodeKey_; }
+    void LetArrayNodeKey(std::string value) { arrayNodeKey_ = std::move(value); }
+    // The degree sign followed by "F" also makes case scaling convert to Fahrenheit.
+    const std::string& Unit() const { return unit_; }
+    void LetUnit(std::string value) { unit_ = std::move(value); }
+    const std::string& Format() const { return format_; }
+    void LetFormat(std::string value) { format_ = std::move(value); }
+    const Variant& Tag() const { return tag_; }
+    void LetTag(Variant value) { tag_ = std::move(value); }
+    void SetTag(Variant object) { tag_ = std::move(object); }
+    const std::string& Key() const { return key_; }
+    void LetKey(std::string value) { key_ = std::move(value); }
+    const std::shared_ptr<kvEnums>& Enums() const { return enums_; }
+    void SetEnums(std::shared_ptr<kvEnums> enums);
+    // The bit field of the cell the object shows; 0 shows the whole cell.
+    std::int32_t BitMask() const { return bitMask_; }
+    void LetBitMask(std::int32_t value) { bitMask_ = value; }
+
+    // The user value: the cell's value (read from the sensor when the image lacks it or when
+    // forced), cut to BitMask, then either named by the enumeration (the number itself when no
+    // entry matches) or converted by the format. 1204 for an unknown format word.
+    Variant Value(bool blnForce = false);
+    // Writes a user value: without an enumeration through the inverted format (BitMask is not
+    // applied); with one, the number of the entry of that name, and nothing for a name that is
+    // not in the list.
+    void LetValue(bool blnForce, const Variant& value);
+    void LetValue(const Variant& value) { LetValue(false, value); }
+
+    // The masked state of the cell, as the cell reports and takes it.
+    Variant Mask();
+    void LetMask(const Variant& value);
+
+    // Parses a format into the node's token table (the one Value and LetValue then apply).
+    void GetFormats(const std::string& strFormat);
+
+    // Case channel and case register scaling by the codes of channel or register Ch.
+    float ConvToUser(float Value, std::int16_t Ch);
+    float ConvToUserReg(float Value, std::int16_t Ch);
+    // The inverses; sngValue is left holding the scaled, unrounded count.
+    float ConvFromUser(float& sngValue, std::int16_t Ch);
+    float ConvFromUserReg(float& sngValue, std::int16_t Ch);
+
+    // Gas table intTable: count to unit, and unit to count (sngUnit is left as the signed
+    // 16-bit unit); the latter with the span, or span and zero, corrections inverted.
+    float GetUnit(std::int32_t lngCount, std::int16_t intTable);
+    std::int32_t GetCount(float& sngUnit, std::int16_t intTable);
+    std::int32_t GetTargetCount(float sngUnit, std::int16_t intTable,
+                                const std::string& strSpanKey);
+    std::int32_t GetSampleCount(float sngUnit, std::int16_t intTable, const std::string& strSpanKey,
+                                const std::string& strZeroKey);
+
+    // The seconds of a time code, and the code of a time; Empty where there is none.
+    Variant GetTWATime(const Variant& Value);
+    Variant LetTWAtime(const Variant& Value);
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+    std::shared_ptr<kvObjectNodes> nodes_;
+    std::string name_;
+    std::string arrayNodeKey_;
+    std::string unit_;
+    std::string format_;
+    Variant tag_;
+    std::string key_;
+    std::shared_ptr<kvEnums> enums_;
+    std::int32_t bitMask_ = 0;
+};
+
+// The children of an object node, or the top of the object tree: nodes in insertion order,
+// positions from 1, keys compared without regard to case. A duplicate key raises 457, a missing
+// item 5.
+class kvObjectNodes : public VariantObject {
+  public:
+    using const_iterator = Collection<std::shared_ptr<kvObjectNode>>::const_iterator;
+
+    // Builds a node and adds it. An empty key is "fo" followed by the name with every blank
+    // made "_" (a name of 255 or more characters then raises Overflow, 6).
+    std::shared_ptr<kvObjectNode> Add(const std::string& Name, const std::string& ArrayNodeKey = {},
+                                      const std::string& Unit = {}, const std::string& Format = {},
+                                      const std::string& Key = {}, std::int32_t BitMask = 0);
+
+    const std::shared_ptr<kvObjectNode>& Item(long index) const { return items_.Item(index); }
+    const std::shared_ptr<kvObjectNode>& Item(std::string_view key) const {
+        return items_.Item(key);
+    }
+    // vntIndexKey: a number is a position, a text a key.
+    template <std::same_as<Variant> V>
+    const std::shared_ptr<kvObjectNode>& Item(const V& vntIndexKey) const {
+        return items_.Item(vntIndexKey);
+    }
+    long Count() const noexcept { return items_.Count(); }
+    void Remove(long index) { items_.Remove(index); }
+    void Remove(std::string_view key) { items_.Remove(key); }
+    template <std::same_as<Variant> V>
+    void Remove(const V& vntIndexKey) {
+        items_.Remove(vntIndexKey);
+    }
+
+    // Enumeration in insertion order (NewEnum).
+    const_iterator begin() const noexcept { return items_.begin(); }
+    const_iterator end() const noexcept { return items_.end(); }
+
+  private:
+    Collection<std::shared_ptr<kvObjectNode>> items_;
+};
+
+}  // namespace kvcom3
