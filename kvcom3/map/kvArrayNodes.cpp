@@ -59,7 +59,7 @@ void kvArrayNodes::Remove(std::string_view key) {
     bumpMapRevision();
 }
 
-void kvArrayNodes::Remove(const Variant& vntIndexKey) {
+void kvArrayNodes::RemoveAt(const Variant& vntIndexKey) {
     items_.Remove(vntIndexKey);
     bumpMapRevision();
 }

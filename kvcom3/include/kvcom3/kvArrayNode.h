@@ -1,5 +1,6 @@
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -99,19 +100,26 @@ class kvArrayNodes : public VariantObject {
     const std::shared_ptr<kvArrayNode>& Item(std::string_view key) const {
         return items_.Item(key);
     }
-    const std::shared_ptr<kvArrayNode>& Item(const Variant& vntIndexKey) const {
+    // vntIndexKey: a number is a position, a text a key.
+    template <std::same_as<Variant> V>
+    const std::shared_ptr<kvArrayNode>& Item(const V& vntIndexKey) const {
         return items_.Item(vntIndexKey);
     }
     long Count() const noexcept { return items_.Count(); }
     void Remove(long index);
     void Remove(std::string_view key);
-    void Remove(const Variant& vntIndexKey);
+    template <std::same_as<Variant> V>
+    void Remove(const V& vntIndexKey) {
+        RemoveAt(vntIndexKey);
+    }
 
     // Enumeration in insertion order (NewEnum).
     const_iterator begin() const noexcept { return items_.begin(); }
     const_iterator end() const noexcept { return items_.end(); }
 
   private:
+    void RemoveAt(const Variant& vntIndexKey);
+
     Collection<std::shared_ptr<kvArrayNode>> items_;
 };
 
