@@ -1,5 +1,6 @@
 #pragma once
 
+#include <concepts>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,13 +25,19 @@ class kvCalItems : public kvcom3::VariantObject {
     }
     std::shared_ptr<T> Item(long index) const { return items_.Item(index); }
     std::shared_ptr<T> Item(std::string_view key) const { return items_.Item(key); }
-    std::shared_ptr<T> Item(const kvcom3::Variant& vntIndexKey) const {
+    // vntIndexKey: a number is a position, a text a key. A template, so that a plain text
+    // argument picks the key overload instead of being ambiguous with it.
+    template <std::same_as<kvcom3::Variant> V>
+    std::shared_ptr<T> Item(const V& vntIndexKey) const {
         return items_.Item(vntIndexKey);
     }
     long Count() const { return items_.Count(); }
     void Remove(long index) { items_.Remove(index); }
     void Remove(std::string_view key) { items_.Remove(key); }
-    void Remove(const kvcom3::Variant& vntIndexKey) { items_.Remove(vntIndexKey); }
+    template <std::same_as<kvcom3::Variant> V>
+    void Remove(const V& vntIndexKey) {
+        items_.Remove(vntIndexKey);
+    }
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
