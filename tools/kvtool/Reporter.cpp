@@ -48,11 +48,13 @@ void Reporter::line(const std::string& text) {
 void Reporter::progress(std::int16_t value) {
     // 0 and 100 alone mark the start and end of a transfer; a bar for them would only flicker.
     if (!barShown_ && (value <= 0 || value >= 100)) return;
+    if (barShown_ && value == barValue_) return;
     const int filled = std::clamp<int>(value, 0, 100) * kBarWidth / 100;
     err_ << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
          << std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') << "] " << value << "%"
          << std::flush;
     barShown_ = true;
+    barValue_ = value;
 }
 
 void Reporter::clearBar() {

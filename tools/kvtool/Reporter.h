@@ -33,6 +33,7 @@ class Reporter {
     bool log_;
     bool progressBar_;
     bool barShown_ = false;
+    std::int16_t barValue_ = 0;
     std::size_t comLoggId_ = 0;
     std::size_t actionId_ = 0;
     std::size_t progressId_ = 0;
