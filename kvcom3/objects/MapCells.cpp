@@ -1,15 +1,17 @@
 #include "objects/MapCells.h"
 
 #include "facade/LibraryState.h"
-#include "facade/clsErrors.h"
-#include "kvcom3/clsArrayLevel.h"
+#include "kvcom3/KvError.h"
 
 namespace kvcom3::objects {
 
+clsArrayLevel& currentArrayLevel() {
+    if (!gArrayLevel) raisePlatformError(platform_error::ObjectNotSet, "no memory map");
+    return *gArrayLevel;
+}
+
 std::shared_ptr<kvArrayNode> mapCell(const std::string& key) {
-    const std::shared_ptr<clsArrayLevel> map = gArrayLevel;
-    if (!map) clsErrors().Raise(errObjectNotFound);
-    return map->GetNode(key);
+    return currentArrayLevel().GetNode(key);
 }
 
 CellReader imageCells() {
