@@ -28,14 +28,15 @@ void KeyIndex::build(const std::shared_ptr<kvArrayNodes>& root) {
     revision_ = mapRevision();
 }
 
-std::shared_ptr<kvArrayNode> KeyIndex::find(std::string_view key, std::string& strParent) const {
+const std::shared_ptr<kvArrayNode>* KeyIndex::find(std::string_view key,
+                                                   std::string& strParent) const {
     const auto it = first_.find(key);
     if (it == first_.end()) {
         if (!order_.empty()) strParent = order_.back()->Key();
         return nullptr;
     }
     if (it->second > 0) strParent = order_[it->second - 1]->Key();
-    return order_[it->second];
+    return &order_[it->second];
 }
 
 std::shared_ptr<kvArrayNode> walkForKey(const kvArrayNodes& root, std::string_view key,

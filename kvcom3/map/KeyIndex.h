@@ -22,8 +22,9 @@ class KeyIndex {
     void reset();
 
     // The node of `key` (null when none) and, through `strParent`, the key of the node before it
-    // in pre-order as a walk would leave it.
-    std::shared_ptr<kvArrayNode> find(std::string_view key, std::string& strParent) const;
+    // in pre-order as a walk would leave it. A pointer into the index, so that a caller raising
+    // "not found" has nothing to release on the way out.
+    const std::shared_ptr<kvArrayNode>* find(std::string_view key, std::string& strParent) const;
 
   private:
     const kvArrayNodes* root_ = nullptr;

@@ -43,15 +43,21 @@ void clsArrayLevel::SetNodes(std::shared_ptr<kvArrayNodes> nodes) {
 std::shared_ptr<kvArrayNode> clsArrayLevel::GetNode(std::string_view strKey,
                                                     std::string& strParent) {
     Generate();
-    std::shared_ptr<kvArrayNode> found;
+    if (d_->building) return walkWhileBuilding(strKey, strParent);
+    const std::shared_ptr<kvArrayNode>* found = nullptr;
     if (d_->nodes) {
-        if (d_->building) {
-            found = walkForKey(*d_->nodes, strKey, strParent);
-        } else {
-            if (!d_->index.validFor(d_->nodes.get())) d_->index.build(d_->nodes);
-            found = d_->index.find(strKey, strParent);
-        }
+        if (!d_->index.validFor(d_->nodes.get())) d_->index.build(d_->nodes);
+        found = d_->index.find(strKey, strParent);
     }
+    // Nothing with a destructor is alive here, so a miss unwinds straight to the caller.
+    if (found == nullptr) clsErrors().Raise(errObjectNotFound);
+    return *found;
+}
+
+std::shared_ptr<kvArrayNode> clsArrayLevel::walkWhileBuilding(std::string_view strKey,
+                                                              std::string& strParent) {
+    std::shared_ptr<kvArrayNode> found;
+    if (d_->nodes) found = walkForKey(*d_->nodes, strKey, strParent);
     if (!found) clsErrors().Raise(errObjectNotFound);
     return found;
 }

@@ -36,6 +36,8 @@ class clsArrayLevel : public VariantObject {
     void Generate();
 
   private:
+    std::shared_ptr<kvArrayNode> walkWhileBuilding(std::string_view strKey, std::string& strParent);
+
     struct Impl;
     std::unique_ptr<Impl> d_;
 };
