@@ -42,6 +42,28 @@ std::shared_ptr<clsArrayLevel> ISensMem::ArrayLevel() {
     return arrayLevel_;
 }
 
+std::shared_ptr<kvEnums> ISensMem::Enums() {
+    if (!enums_) enums_ = std::make_shared<kvEnums>();
+    return enums_;
+}
+
+std::shared_ptr<clsObjectLevel> ISensMem::ObjectLevel() {
+    if (!objectLevel_) objectLevel_ = std::make_shared<clsObjectLevel>();
+    if (!arrayLevel_) arrayLevel_ = std::make_shared<clsArrayLevel>();
+    if (!mAdressLevel) {
+        mAdressLevel = std::make_shared<clsAdressLevel>();
+        Listen();
+    }
+    gAdressLevel = mAdressLevel;
+    gArrayLevel = arrayLevel_;
+    Install();
+    return objectLevel_;
+}
+
+void ISensMem::SetObjectLevel(std::shared_ptr<clsObjectLevel> level) {
+    objectLevel_ = std::move(level);
+}
+
 void ISensMem::SetArrayLevel(std::shared_ptr<clsArrayLevel> level) {
     Install();
     arrayLevel_ = std::move(level);
@@ -68,6 +90,7 @@ void ISensMem::ClearAll() {
     StopListening();
     mAdressLevel.reset();
     arrayLevel_.reset();
+    objectLevel_.reset();
 }
 
 void ISensMem::ClosePort(std::int16_t PortNr) {

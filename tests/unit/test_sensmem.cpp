@@ -120,3 +120,29 @@ TEST_F(SensMem, CancelProtocolAndLeavePortOpenAreLibraryWide) {
     EXPECT_EQ(e.number(), 32755);
     EXPECT_EQ(e.description(), "Cancel was selected");
 }
+
+TEST_F(SensMem, TheObjectTreeReadsTheSpaceTemperatureWithItsUnit) {
+    auto sensor = use("p8-co2-temp-rh");
+    sensor->world().noise = false;
+    sensor->world().temperatureC = 21.5;
+    sensor->advance(1.0);
+    mem.Connect(kPort, -1);
+    auto node = mem.ObjectLevel()->GetNode("foChannelValue4");
+    ASSERT_NE(node, nullptr);
+    // The sensor is not adjusted yet: its reading follows the truth with an offset of its own.
+    double before = node->Value(true).toDouble();
+    EXPECT_NEAR(before, 21.5, 2.0);
+    sensor->world().temperatureC = 23.5;
+    sensor->advance(1.0);
+    EXPECT_NEAR(node->Value(true).toDouble() - before, 2.0, 0.05);
+    EXPECT_FALSE(node->Unit().empty());
+    EXPECT_EQ(mem.ObjectLevel()->GetNode("FOCHANNELVALUE4"), node);
+}
+
+TEST_F(SensMem, EnumsOutliveConnectAndClearAll) {
+    use("p8-co2-temp-rh");
+    auto enums = mem.Enums();
+    mem.Connect(kPort, -1);
+    mem.ClearAll();
+    EXPECT_EQ(mem.Enums(), enums);
+}

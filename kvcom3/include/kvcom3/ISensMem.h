@@ -9,6 +9,8 @@
 #include "kvcom3/Event.h"
 #include "kvcom3/clsAdressLevel.h"
 #include "kvcom3/clsArrayLevel.h"
+#include "kvcom3/clsObjectLevel.h"
+#include "kvcom3/kvEnum.h"
 
 namespace kvcom3 {
 
@@ -26,11 +28,17 @@ class ISensMem {
     // The memory map, created on first use (generated on its own first use).
     std::shared_ptr<clsArrayLevel> ArrayLevel();
     std::shared_ptr<clsAdressLevel> AdressLevel();
+    // The enumeration collection shared by the object trees; it survives Connect and ClearAll.
+    std::shared_ptr<kvEnums> Enums();
     // Releases the address level and the levels built on it; the next access builds them anew.
     void ClearAll();
     // Closes serial port `PortNr` if it is open.
     void ClosePort(std::int16_t PortNr = 1);
+    // The object tree, created with the levels under it on first use (built on its own first
+    // use, which generates the memory map).
+    std::shared_ptr<clsObjectLevel> ObjectLevel();
     void SetArrayLevel(std::shared_ptr<clsArrayLevel> level);
+    void SetObjectLevel(std::shared_ptr<clsObjectLevel> level);
     void SetAdressLevel(std::shared_ptr<clsAdressLevel> level);
     // Makes the running transfer end with 32755 "Cancel was selected".
     void Cancel();
@@ -62,6 +70,8 @@ class ISensMem {
     void StopListening();
 
     std::shared_ptr<clsArrayLevel> arrayLevel_;
+    std::shared_ptr<clsObjectLevel> objectLevel_;
+    std::shared_ptr<kvEnums> enums_;
     std::shared_ptr<clsAdressLevel> mAdressLevel;
     std::size_t comLoggId_ = 0;
     std::size_t actionId_ = 0;
