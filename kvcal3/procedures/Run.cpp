@@ -1,0 +1,26 @@
+#include <string_view>
+
+#include "kvcal3/kvCalProcedure.h"
+
+namespace kvcal3 {
+
+kvcom3::Variant kvCalProcedure::Run() {
+    struct Algorithm {
+        std::string_view key;
+        void (*run)(kvCalProcedure&);
+    };
+    // Keys are compared exactly, letter case included; a key that is not listed runs nothing.
+    static constexpr Algorithm kAlgorithms[] = {
+        {"cpRHcal", [](kvCalProcedure& p) { p.SpaceRH_Cal(); }},
+        {"cpSpaceTempOffsetAdjust", [](kvCalProcedure& p) { p.SpaceTempOffsetAdjust(); }},
+    };
+    for (const Algorithm& algorithm : kAlgorithms) {
+        if (algorithm.key == Key) {
+            algorithm.run(*this);
+            break;
+        }
+    }
+    return {};
+}
+
+}  // namespace kvcal3
