@@ -1,0 +1,135 @@
+#include "util/Subprocess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <system_error>
+#include <utility>
+
+extern char** environ;
+
+namespace kvtest {
+
+namespace {
+
+int remainingMs(std::chrono::steady_clock::time_point until) {
+    auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<long long>(left.count(), 0));
+}
+
+}  // namespace
+
+Subprocess::Subprocess(const std::vector<std::string>& argv, bool mergeStderr) {
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+        throw std::system_error(errno, std::generic_category(), "pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    if (mergeStderr) posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const int rc = ::posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[1]);
+    output_ = pipeFds[0];
+    if (rc != 0) {
+        ::close(output_);
+        throw std::system_error(rc, std::generic_category(), "starting " + argv.front());
+    }
+    pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
+}
+
+Subprocess::~Subprocess() {
+    if (!status_) {
+        ::kill(pid_, SIGKILL);
+        wait(std::chrono::seconds(5));
+    }
+    if (output_ >= 0) ::close(output_);
+    if (pidfd_ >= 0) ::close(pidfd_);
+}
+
+bool Subprocess::fill(std::chrono::steady_clock::time_point until) {
+    if (ended_) return false;
+    pollfd p{output_, POLLIN, 0};
+    if (::poll(&p, 1, remainingMs(until)) <= 0) return false;
+    char chunk[4096];
+    const auto got = ::read(output_, chunk, sizeof chunk);
+    if (got <= 0) {
+        if (got < 0 && errno == EINTR) return true;
+        ended_ = true;
+        return false;
+    }
+    buffered_.append(chunk, static_cast<std::size_t>(got));
+    return true;
+}
+
+std::optional<std::string> Subprocess::readLine(std::chrono::milliseconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (auto newline = buffered_.find('\n'); newline != std::string::npos) {
+            auto line = buffered_.substr(0, newline);
+            buffered_.erase(0, newline + 1);
+            return line;
+        }
+        if (!fill(until)) return std::nullopt;
+    }
+}
+
+std::string Subprocess::readAll(std::chrono::milliseconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (fill(until)) {
+    }
+    return std::exchange(buffered_, {});
+}
+
+std::optional<int> Subprocess::wait(std::chrono::milliseconds limit) {
+    if (status_) return status_;
+    if (pidfd_ >= 0) {
+        pollfd p{pidfd_, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(limit.count())) <= 0) return std::nullopt;
+    }
+    int raw = 0;
+    if (::waitpid(pid_, &raw, pidfd_ >= 0 ? 0 : WNOHANG) != pid_) return std::nullopt;
+    status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    return status_;
+}
+
+void Subprocess::signal(int number) {
+    if (!status_) ::kill(pid_, number);
+}
+
+std::string programDirectory() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+}
+
+std::string firstExisting(const std::vector<std::string>& candidates) {
+    for (const auto& path : candidates) {
+        if (!path.empty() && std::filesystem::exists(path)) return path;
+    }
+    return {};
+}
+
+std::string onPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        const auto candidate = std::filesystem::path(dir) / program;
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+    }
+    return {};
+}
+
+}  // namespace kvtest

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kvtest {
+
+// A child program with its standard output (and, when asked, its error output) on a pipe.
+// Every wait is bounded and blocks in poll(); the destructor kills a child still running.
+class Subprocess {
+  public:
+    explicit Subprocess(const std::vector<std::string>& argv, bool mergeStderr = false);
+    ~Subprocess();
+    Subprocess(const Subprocess&) = delete;
+    Subprocess& operator=(const Subprocess&) = delete;
+
+    // The next line of output without its newline; nothing at end of output or after the limit.
+    std::optional<std::string> readLine(std::chrono::milliseconds limit);
+    // All output up to its end or the limit.
+    std::string readAll(std::chrono::milliseconds limit);
+    // The exit code (128 + signal for a killed child); nothing when still running at the limit.
+    std::optional<int> wait(std::chrono::milliseconds limit);
+    void signal(int number);
+    pid_t pid() const { return pid_; }
+
+  private:
+    bool fill(std::chrono::steady_clock::time_point until);
+
+    pid_t pid_ = -1;
+    int output_ = -1;
+    int pidfd_ = -1;
+    std::optional<int> status_;
+    std::string buffered_;
+    bool ended_ = false;
+};
+
+// The directory of the running test program.
+std::string programDirectory();
+// The first existing file among the candidates, or empty.
+std::string firstExisting(const std::vector<std::string>& candidates);
+// The full path of a program on PATH, or empty.
+std::string onPath(const std::string& program);
+
+}  // namespace kvtest
