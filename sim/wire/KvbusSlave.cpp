@@ -63,7 +63,7 @@ bool KvbusSlave::isOwnAddress(std::uint8_t byte) const {
     return byte == kBroadcast || byte == 0xE0 + config_.id;
 }
 
-std::optional<std::size_t> KvbusSlave::frameLength(std::uint8_t first) const {
+std::size_t KvbusSlave::frameLength(std::uint8_t first) const {
     if (first & kCommandBits) return 3;
     const bool read = first & kReadBit;
     const bool extended = first & kExtendedBit;
@@ -90,12 +90,7 @@ void KvbusSlave::receive(std::uint8_t byte, Timestamp at, std::vector<Reply>& ou
             return;
         }
         if (!addressed_) return;
-        auto length = frameLength(byte);
-        if (!length) {
-            addressed_ = false;
-            return;
-        }
-        expected_ = *length;
+        expected_ = frameLength(byte);
     }
     frame_.push_back(byte);
     if (frame_.size() < expected_) return;

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "model/Sensor.h"
@@ -30,7 +29,7 @@ class KvbusSlave final : public Slave {
     void advance(double seconds) override;
 
   private:
-    std::optional<std::size_t> frameLength(std::uint8_t first) const;
+    std::size_t frameLength(std::uint8_t first) const;
     bool isOwnAddress(std::uint8_t byte) const;
     void execute(std::vector<Reply>& out);
     void transfer(std::vector<Reply>& out);

@@ -76,7 +76,12 @@ void ModbusSlave::receive(std::uint8_t byte, Timestamp at, std::vector<Reply>& o
         if (!longerWrite) frame_.clear();
         return;
     }
-    if (frame_[0] == config_.address || frame_[0] == kAnyAddress) execute(out);
+    if (frame_[0] == config_.address || frame_[0] == kAnyAddress) {
+        execute(out);
+    } else if (frame_[0] == kBroadcastAddress) {
+        std::vector<Reply> unanswered;
+        execute(unanswered);
+    }
     frame_.clear();
 }
 

@@ -16,6 +16,8 @@ struct ModbusConfig {
 };
 
 inline constexpr std::uint8_t kAnyAddress = 254;
+// Carried out by every slave, answered by none.
+inline constexpr std::uint8_t kBroadcastAddress = 0;
 
 namespace modbus_exception {
 inline constexpr std::uint8_t IllegalFunction = 0x01;

@@ -142,8 +142,11 @@ TEST(ModbusSlave, RejectsUnknownCommandTextAndReportsRefusal) {
     EXPECT_TRUE(sensor->commands.empty());
 }
 
-TEST(ModbusSlave, AnswersItsAddressAnd254AndNothingElse) {
-    Rtu rtu(sensorWithRegisters(), 5);
+TEST(ModbusSlave, AnswersItsAddressAnd254AndObeysBroadcastsSilently) {
+    auto sensor = sensorWithRegisters();
+    Rtu rtu(sensor, 5);
+    EXPECT_TRUE(rtu.send(withCrc({0x00, 0x06, 0x00, 0x02, 0x00, 0x63})).empty());
+    EXPECT_EQ(sensor->holdingRegisters[2], 0x63);
     EXPECT_TRUE(rtu.send(withCrc({0x01, 0x03, 0x00, 0x00, 0x00, 0x01})).empty());
     EXPECT_EQ(rtu.send(withCrc({0x05, 0x03, 0x00, 0x00, 0x00, 0x01})),
               withCrc({0x05, 0x03, 0x02, 0x12, 0x34}));
