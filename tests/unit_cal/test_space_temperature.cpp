@@ -134,3 +134,14 @@ TEST_F(SpaceTemperature, EndToEndTheSensorShowsTheCorrectTemperature) {
     EXPECT_LT(at("Writing to sensor"), at("Locking EEPROM"));
     EXPECT_LT(at("Locking EEPROM"), static_cast<long>(memActions.size()));
 }
+
+// Not temperature, but the same sensor: the reading display reads the raw CO2 signal anew.
+TEST_F(SpaceTemperature, ReadingDisplayReadsTheRawCo2Signal) {
+    auto zero = procedure("cpCO2ZeroCal");
+    user->QueueReadingChoice(ReadingChoice::Next, 2);
+    zero->ShowReadings();
+    const auto& h = user->History();
+    ASSERT_EQ(h.Count(), 2);
+    EXPECT_EQ(h.Readings()[9], static_cast<float>(cell("raChan_14", true)));
+    EXPECT_GT(h.Readings()[9], 0.0f);
+}
