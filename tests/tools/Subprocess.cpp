@@ -87,9 +87,9 @@ int exitStatus(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Reads both pipes until they close or the deadline passes; `onErr` sees stderr as it grows.
+// Reads both pipes until they close or the deadline passes; `onGrow` sees the output as it grows.
 RunResult collect(const Spawned& s, std::chrono::milliseconds timeout,
-                  const std::function<void(const std::string&)>& onErr) {
+                  const std::function<void(const RunResult&)>& onGrow) {
     RunResult result;
     const auto end = Clock::now() + timeout;
     std::array<pollfd, 2> fds{pollfd{s.out, POLLIN, 0}, pollfd{s.err, POLLIN, 0}};
@@ -116,7 +116,7 @@ RunResult collect(const Spawned& s, std::chrono::milliseconds timeout,
             }
             std::string& text = i == 0 ? result.out : result.err;
             text.append(buffer.data(), static_cast<std::size_t>(n));
-            if (i == 1) onErr(result.err);
+            onGrow(result);
         }
     }
     for (auto& f : fds)
@@ -130,19 +130,27 @@ RunResult collect(const Spawned& s, std::chrono::milliseconds timeout,
 
 RunResult run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
               const std::vector<std::string>& extraEnv) {
-    return collect(spawn(argv, extraEnv), timeout, [](const std::string&) {});
+    return collect(spawn(argv, extraEnv), timeout, [](const RunResult&) {});
 }
 
-RunResult runSignalledOn(const std::vector<std::string>& argv, const std::string& trigger,
-                         int signal, std::chrono::milliseconds timeout) {
+RunResult runSignalledWhen(const std::vector<std::string>& argv,
+                           const std::function<bool(const RunResult&)>& ready, int signal,
+                           std::chrono::milliseconds timeout) {
     Spawned s = spawn(argv, {});
     bool sent = false;
-    return collect(s, timeout, [&](const std::string& err) {
-        if (!sent && err.find(trigger) != std::string::npos) {
+    return collect(s, timeout, [&](const RunResult& sofar) {
+        if (!sent && ready(sofar)) {
             kill(s.pid, signal);
             sent = true;
         }
     });
+}
+
+RunResult runSignalledOn(const std::vector<std::string>& argv, const std::string& trigger,
+                         int signal, std::chrono::milliseconds timeout) {
+    return runSignalledWhen(
+        argv, [&](const RunResult& sofar) { return sofar.err.find(trigger) != std::string::npos; },
+        signal, timeout);
 }
 
 VirtualSensor::VirtualSensor(const std::vector<std::string>& args) {

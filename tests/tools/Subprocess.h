@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,11 @@ struct RunResult {
 // running after `timeout` is killed, so a test never hangs on it.
 RunResult run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
               const std::vector<std::string>& extraEnv = {});
+
+// Like run(), but sends `signal` once `ready` holds for the output so far.
+RunResult runSignalledWhen(const std::vector<std::string>& argv,
+                           const std::function<bool(const RunResult&)>& ready, int signal,
+                           std::chrono::milliseconds timeout);
 
 // Like run(), but sends `signal` once stderr contains `trigger`.
 RunResult runSignalledOn(const std::vector<std::string>& argv, const std::string& trigger,

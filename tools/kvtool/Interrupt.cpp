@@ -28,4 +28,8 @@ void cancelOnInterrupt(kvcom3::ISensMem& sensor) {
     });
 }
 
+bool interruptRequested() {
+    return interrupted != 0;
+}
+
 }  // namespace kvtool

@@ -9,4 +9,7 @@ namespace kvtool {
 // ends the program at once.
 void cancelOnInterrupt(kvcom3::ISensMem& sensor);
 
+// Whether Ctrl-C was pressed since cancelOnInterrupt.
+bool interruptRequested();
+
 }  // namespace kvtool
