@@ -93,10 +93,19 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--protocol", "rs485", "info"},
                       std::vector<std::string>{"--board", "1", "info"},
                       std::vector<std::string>{"--position", "256", "--board", "1", "info"},
-                      std::vector<std::string>{"--device"}));
+                      std::vector<std::string>{"--device"}, std::vector<std::string>{"get"},
+                      std::vector<std::string>{"set", "raPart"}, std::vector<std::string>{"watch"},
+                      std::vector<std::string>{"watch", "raPart", "--interval", "0"},
+                      std::vector<std::string>{"watch", "raPart", "--interval", "nan"},
+                      std::vector<std::string>{"watch", "raPart", "--interval", "1s"},
+                      std::vector<std::string>{"calibrate"},
+                      std::vector<std::string>{"calibrate", "cpX", "--input", "novalue"},
+                      std::vector<std::string>{"calibrate", "cpX", "--input", "=1"},
+                      std::vector<std::string>{"map", "extra"}));
 
 TEST(KvtoolHelp, EveryCommandShowsAnExample) {
-    for (const char* command : {"info", "serial", "peek", "poke"}) {
+    for (const char* command : {"info", "serial", "peek", "poke", "map", "get", "set", "tree",
+                                "watch", "procedures", "calibrate"}) {
         RunResult result = kvtool({command, "--help"});
         EXPECT_EQ(result.status, 0) << command;
         EXPECT_THAT(result.out, HasSubstr("Example: kvtool")) << command;
