@@ -2,7 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
-#include <map>
+#include <cmath>
 #include <stdexcept>
 
 namespace kvsim::app {
@@ -45,11 +45,9 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     std::optional<int> position;
     double turnaroundMs = 0;
     app.add_option("--profile", profile, "Sensor profile (sim/profiles/NAME.json or a path)");
-    app.add_option("--protocol", options.protocol, "kvbus or modbus")
-        ->transform(
-            CLI::CheckedTransformer(std::map<std::string, Protocol>{{"kvbus", Protocol::Kvbus},
-                                                                    {"modbus", Protocol::Modbus}},
-                                    CLI::ignore_case));
+    std::string protocol = "kvbus";
+    app.add_option("--protocol", protocol, "kvbus (default) or modbus")
+        ->check(CLI::IsMember({"kvbus", "modbus"}, CLI::ignore_case));
     app.add_option("--id", options.id,
                    "KVBUS com ID (0-29, default 0) or Modbus address (1-247, default 1)");
     app.add_flag("--ack86", options.ack86, "KVBUS: acknowledge with 0x86 instead of 0x06");
@@ -69,7 +67,8 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     app.add_option("--position", position, "Production network position of the sensor")
         ->check(CLI::Range(0, 0xFF));
     app.add_option("--sensor", placed, "Another sensor behind the multiplexer: PROFILE@BOARD:POS");
-    app.add_option("--temperature", options.temperature, "World temperature, degrees C");
+    app.add_option("--temperature", options.temperature, "World temperature, degrees C")
+        ->check(CLI::Range(-60.0, 200.0));
     app.add_option("--co2", options.co2, "World CO2, ppm")->check(CLI::Range(0.0, 1000000.0));
     app.add_option("--rh", options.rh, "World relative humidity, %")->check(CLI::Range(0.0, 100.0));
     app.add_option("--co", options.co, "World CO, ppm")->check(CLI::Range(0.0, 1000000.0));
@@ -78,6 +77,12 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
 
     try {
         app.parse(argc, argv);
+        options.protocol = protocol == "modbus" ? Protocol::Modbus : Protocol::Kvbus;
+        for (const auto* value : {&options.temperature, &options.co2, &options.rh, &options.co}) {
+            if (*value && !std::isfinite(**value)) {
+                throw CLI::ValidationError("world values must be finite numbers");
+            }
+        }
         if (board.has_value() != position.has_value()) {
             throw CLI::ValidationError("--board and --position go together");
         }

@@ -68,6 +68,7 @@ TEST(KvsimProgram, RejectsBadArgumentsWithAMessage) {
         {"--profile", "p6-co2", "--board", "1"},
         {"--profile", "no-such-profile"},
         {"--profile", "p6-co2", "--id", "31"},
+        {"--profile", "p6-co2", "--temperature", "nan"},
         {},
     };
     for (const auto& arguments : bad) {
