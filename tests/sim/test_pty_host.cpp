@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <future>
 #include <memory>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "kvcom3/KvError.h"
 #include "kvcom3/Ports.h"
 #include "util/FakeSensor.h"
+#include "util/ServedPty.h"
 #include "wire/Bench.h"
 
 namespace {
@@ -29,30 +29,14 @@ Bytes ask(kvcom3::SerialDevice& port, const Bytes& request, std::size_t count) {
     return got;
 }
 
-// The host serving on its own thread for the length of a test.
-struct Served {
-    explicit Served(std::shared_ptr<kvsim::Line> l, std::string link = {})
-        : line(std::move(l)), host(line, std::move(link)) {
-        done = std::async(std::launch::async, [this] { host.serve(); });
-    }
-    ~Served() {
-        host.stop();
-        done.wait_for(5s);
-    }
-
-    std::shared_ptr<kvsim::Line> line;
-    kvsim::PtyHost host;
-    std::future<void> done;
-};
-
 TEST(PtyHost, ServesKvbusToATermiosPort) {
     auto sensor = std::make_shared<kvtest::FakeSensor>();
     const auto link =
         (std::filesystem::temp_directory_path() / ("kvsim-pty-" + std::to_string(::getpid())))
             .string();
     {
-        Served served(kvsim::makeLine({{.sensor = sensor}}), link);
-        EXPECT_EQ(std::filesystem::read_symlink(link).string(), served.host.path());
+        kvtest::ServedPty served(kvsim::makeLine({{.sensor = sensor}}), link);
+        EXPECT_EQ(std::filesystem::read_symlink(link).string(), served.path());
         auto port = kvcom3::makeTermiosDevice(link);
         port->open({9600, 'n', 8, 1}, false);
         EXPECT_EQ(ask(*port, {0xFE}, 1), Bytes{0xDF});
@@ -64,7 +48,7 @@ TEST(PtyHost, ServesKvbusToATermiosPort) {
         port->open({9600, 'n', 8, 1}, false);
         EXPECT_EQ(ask(*port, {0xFE}, 1), Bytes{0xDF});
         port->close();
-        const auto chunks = served.line->transcript().chunks();
+        const auto chunks = served.line().transcript().chunks();
         ASSERT_GE(chunks.size(), 4u);
         EXPECT_EQ(chunks[2].bytes, (Bytes{0xC2, 0x2C, 0xEE}));
     }
@@ -75,8 +59,8 @@ TEST(PtyHost, TakesThePacingFromThePortSettings) {
     auto line = kvsim::makeLine(
         {{.sensor = std::make_shared<kvtest::FakeSensor>(), .protocol = kvsim::Protocol::Modbus}},
         {.pacing = true});
-    Served served(line);
-    auto port = kvcom3::makeTermiosDevice(served.host.path());
+    kvtest::ServedPty served(line);
+    auto port = kvcom3::makeTermiosDevice(served.path());
     port->open({9600, 'n', 8, 2}, false);
     ask(*port, {0x01, 0x07, 0x41, 0xE2}, 5);
     EXPECT_EQ(line->characterTime(), std::chrono::nanoseconds(1'000'000'000LL * 11 / 9600));
@@ -86,12 +70,12 @@ TEST(PtyHost, TakesThePacingFromThePortSettings) {
 TEST(PtyHost, UnpluggingEndsServiceAndFailsThePort) {
     auto line = kvsim::makeLine({{.sensor = std::make_shared<kvtest::FakeSensor>()}});
     line->addFault("unplug@2");
-    Served served(line);
-    auto port = kvcom3::makeTermiosDevice(served.host.path());
+    kvtest::ServedPty served(line);
+    auto port = kvcom3::makeTermiosDevice(served.path());
     port->open({9600, 'n', 8, 1}, false);
     EXPECT_EQ(ask(*port, {0xFE}, 1), Bytes{0xDF});
     port->write(Bytes{0xFE});
-    ASSERT_EQ(served.done.wait_for(5s), std::future_status::ready);
+    ASSERT_TRUE(served.ended(5s));
     EXPECT_THROW(
         {
             port->waitReadable(500ms);
