@@ -74,9 +74,8 @@ PtyHost::PtyHost(std::shared_ptr<Line> line, std::string linkPath)
     if (!link_.empty()) {
         ::unlink(link_.c_str());
         if (::symlink(path_.c_str(), link_.c_str()) != 0) {
-            const int error = errno;
             closePty();
-            errno = error;
+            closeWake();
             fail("linking " + link_ + " to " + path_);
         }
     }
@@ -85,15 +84,24 @@ PtyHost::PtyHost(std::shared_ptr<Line> line, std::string linkPath)
 PtyHost::~PtyHost() {
     closePty();
     if (!link_.empty()) ::unlink(link_.c_str());
-    for (int fd : wake_) {
+    closeWake();
+}
+
+void PtyHost::closeWake() {
+    const int error = errno;
+    for (int& fd : wake_) {
         if (fd >= 0) ::close(fd);
+        fd = -1;
     }
+    errno = error;
 }
 
 void PtyHost::closePty() {
+    const int error = errno;  // callers report the failure that led here
     if (master_ >= 0) ::close(master_);
     if (slave_ >= 0) ::close(slave_);
     master_ = slave_ = -1;
+    errno = error;
 }
 
 void PtyHost::stop() {

@@ -36,6 +36,7 @@ class PtyHost {
     void serviceInput(std::vector<std::uint8_t>& outbox);
     void updateLineSettings();
     void closePty();
+    void closeWake();
 
     std::shared_ptr<Line> line_;
     std::string path_;

@@ -49,7 +49,8 @@ class FaultInjector final : public TransferObserver {
   private:
     std::vector<FaultRule> rules_;
     std::array<int, 2> counts_{};
-    std::array<int, 11> active_{};  // value + 1 of the striking rule, 0 when none
+    static constexpr std::size_t kFaultCount = static_cast<std::size_t>(Fault::Unplug) + 1;
+    std::array<int, kFaultCount> active_{};  // value + 1 of the striking rule, 0 when none
     std::mt19937 random_;
 };
 
