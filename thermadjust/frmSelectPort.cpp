@@ -1,0 +1,111 @@
+#include "frmSelectPort.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "frmThermAdjust.h"
+#include "kvcom3/VbTypes.h"
+
+namespace {
+
+QSettings settings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "ThermAdjust", "ThermAdjust");
+}
+
+bool asBoolean(const QString& text) {
+    return text.compare("True", Qt::CaseInsensitive) == 0;
+}
+
+QString asText(bool value) {
+    return value ? "True" : "False";
+}
+
+}  // namespace
+
+frmSelectPort::frmSelectPort(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("Select COM settings");
+    Frame1 = new QGroupBox("Protocol", this);
+    optKVBUS = new QRadioButton("KVBUS", Frame1);
+    optMODBUS = new QRadioButton("MODBUS", Frame1);
+    // Both may be unselected (stored so); the main window then uses Modbus.
+    auto* group = new QButtonGroup(this);
+    group->setExclusive(false);
+    group->addButton(optKVBUS);
+    group->addButton(optMODBUS);
+    connect(optKVBUS, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) optMODBUS->setChecked(false);
+    });
+    connect(optMODBUS, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) optKVBUS->setChecked(false);
+    });
+    auto* protocolLayout = new QVBoxLayout(Frame1);
+    protocolLayout->addWidget(optKVBUS);
+    protocolLayout->addWidget(optMODBUS);
+
+    lblLabels = new QLabel("ComPort", this);
+    txtComPort = new QLineEdit("1", this);
+    lblLabels->setBuddy(txtComPort);
+    cmdOK = new QPushButton("OK", this);
+    cmdCancel = new QPushButton("Cancel", this);
+    cmdOK->setDefault(true);
+
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(lblLabels);
+    portRow->addWidget(txtComPort);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Frame1);
+    layout->addLayout(portRow);
+    layout->addLayout(buttons);
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmSelectPort::cmdOK_Click);
+    // Cancel and Escape both reject the dialog.
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(this, &QDialog::rejected, this, &frmSelectPort::cmdCancel_Click);
+    Form_Load();
+}
+
+frmSelectPort::~frmSelectPort() = default;
+
+void frmSelectPort::Form_Load() {
+    QSettings stored = settings();
+    stored.beginGroup("Main");
+    txtComPort->setText(stored.value("COMport", "1").toString());
+    optKVBUS->setChecked(asBoolean(stored.value("KVBUS", "True").toString()));
+    optMODBUS->setChecked(asBoolean(stored.value("MODBUS", "False").toString()));
+}
+
+void frmSelectPort::cmdOK_Click() {
+    {
+        QSettings stored = settings();
+        stored.beginGroup("Main");
+        double port = kvcom3::val(txtComPort->text().toStdString());
+        stored.setValue("COMport", QString::fromStdString(kvcom3::doubleToText(port)));
+        stored.setValue("KVBUS", asText(optKVBUS->isChecked()));
+        stored.setValue("MODBUS", asText(optMODBUS->isChecked()));
+    }
+    if (main_ == nullptr) {
+        main_ = new frmThermAdjust(*this);
+        connect(main_, &frmThermAdjust::programEnded, qApp, &QCoreApplication::quit,
+                Qt::QueuedConnection);
+    }
+    main_->show();
+    main_->Timer1->start();
+}
+
+void frmSelectPort::cmdCancel_Click() {
+    // Without the main window open, closing this window ends the program.
+    if (main_ == nullptr || !main_->isVisible()) QCoreApplication::quit();
+}

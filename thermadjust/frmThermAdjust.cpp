@@ -1,0 +1,190 @@
+#include "frmThermAdjust.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "MousePointer.h"
+#include "frmSelectPort.h"
+#include "kvcom3/KvError.h"
+#include "kvcom3/VbTypes.h"
+#include "kvcom3/kvObjectNode.h"
+
+namespace {
+
+constexpr int kNormal = 0;
+constexpr int kHourglass = 11;
+constexpr int kArrowHourglass = 13;
+
+std::optional<QString> askUser(QWidget* parent, const QString& prompt) {
+    bool ok = false;
+    QString answer = QInputDialog::getText(parent, QString(), prompt, QLineEdit::Normal, {}, &ok);
+    if (!ok) return std::nullopt;
+    return answer;
+}
+
+}  // namespace
+
+frmThermAdjust::frmThermAdjust(frmSelectPort& selection, QWidget* parent)
+    : QWidget(parent), selection_(selection) {
+    setWindowTitle("ThermAdjust v 10");
+    lblTempL = new QLabel("Temperature:", this);
+    lblTemp = new QLabel("---", this);
+    Label1 = new QLabel("Serial number:", this);
+    lblSN = new QLabel("---", this);
+    lblErr = new QLabel("Label1", this);
+    lblErr->setVisible(false);
+    lblErr->setWordWrap(true);
+    btnChange = new QPushButton("Change", this);
+    Command2 = new QPushButton("Close", this);
+    QFont reading = lblTemp->font();
+    reading.setPointSizeF(reading.pointSizeF() * 1.6);
+    reading.setBold(true);
+    lblTemp->setFont(reading);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(lblTempL, 0, 0);
+    grid->addWidget(lblTemp, 0, 1);
+    grid->addWidget(Label1, 1, 0);
+    grid->addWidget(lblSN, 1, 1);
+    grid->setColumnStretch(1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnChange);
+    buttons->addStretch();
+    buttons->addWidget(Command2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(lblErr);
+    layout->addStretch();
+    layout->addLayout(buttons);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1);
+    connect(Timer1, &QTimer::timeout, this, &frmThermAdjust::Timer1_Timer);
+    connect(btnChange, &QPushButton::clicked, this, &frmThermAdjust::btnChange_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmThermAdjust::Command2_Click);
+    inputBox_ = [this](const QString& prompt) { return askUser(this, prompt); };
+}
+
+frmThermAdjust::~frmThermAdjust() = default;
+
+bool frmThermAdjust::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) {
+        setMousePointer(kHourglass);
+        connectRequest_ = true;
+    }
+    return QWidget::event(e);
+}
+
+void frmThermAdjust::closeEvent(QCloseEvent* e) {
+    // The title-bar button behaves like "Close": the program ends from the timer's close branch.
+    e->ignore();
+    Command2_Click();
+}
+
+void frmThermAdjust::btnChange_Click() {
+    changeRequest_ = true;
+}
+
+void frmThermAdjust::Command2_Click() {
+    setMousePointer(kHourglass);
+    if (sensor_) sensor_->Cancel();
+    closeRequest_ = true;
+}
+
+std::int16_t frmThermAdjust::selectedPort() const {
+    return kvcom3::toInteger(kvcom3::val(selection_.txtComPort->text().toStdString()));
+}
+
+void frmThermAdjust::Timer1_Timer() {
+    // The libraries run the event loop while they wait for the sensor, so the timer can fire
+    // inside a tick; a second tick then would work on objects the first one still uses.
+    if (inTick_) return;
+    inTick_ = true;
+    struct TickEnd {
+        bool& flag;
+        ~TickEnd() { flag = false; }
+    } tickEnd{inTick_};
+    try {
+        // A connect that keeps failing must not keep the window from closing.
+        if (closeRequest_ && !sensor_) {
+            closeBranch();
+            return;
+        }
+        if (connectRequest_) {
+            connectBranch();
+        } else if (changeRequest_) {
+            changeBranch();
+        } else if (closeRequest_) {
+            closeBranch();
+            return;
+        } else if (!errorLatched_) {
+            normalCycle();
+        }
+        connectRequest_ = false;
+        changeRequest_ = false;
+        setMousePointer(kNormal);
+    } catch (const kvcom3::KvError& e) {
+        showError(QString::fromStdString(e.description()));
+    } catch (const std::exception& e) {
+        showError(QString::fromStdString(e.what()));
+    }
+}
+
+void frmThermAdjust::connectBranch() {
+    calibration_ = std::make_unique<kvcal3::ISensCalibration>();
+    sensor_ = std::make_shared<kvcom3::ISensMem>();
+    sensor_->LetLeavePortOpen(true);
+    sensor_->LetProtokoll(selection_.optKVBUS->isChecked() ? kvcom3::kvKV : kvcom3::kvMB);
+    sensor_->Connect(selectedPort(), -1, 0, 0);
+    calibration_->SetSensor(sensor_);
+    Timer1->start();
+}
+
+void frmThermAdjust::changeBranch() {
+    std::optional<QString> answer = inputBox_("Please enter correct temp");
+    setMousePointer(kHourglass);
+    if (!answer || answer->isEmpty()) return;
+    auto procedure = calibration_->GetProcedure("cpSpaceTempOffsetAdjust");
+    procedure->InputVariables()->Item("cvSpaceTempOffsetAdjustCorrectTemp")->Value =
+        kvcom3::Variant(procedure->getVal(answer->toStdString()));
+    calibration_->GetProcedure("cpSpaceTempOffsetAdjust")->Run();
+}
+
+void frmThermAdjust::closeBranch() {
+    if (sensor_) sensor_->ClosePort(selectedPort());
+    sensor_.reset();
+    calibration_.reset();
+    Timer1->stop();
+    emit programEnded();
+}
+
+void frmThermAdjust::normalCycle() {
+    setMousePointer(kArrowHourglass);
+    Timer1->setInterval(2000);
+    auto node = sensor_->ObjectLevel()->GetNode("foChannelValue4");
+    if (!node) kvcom3::raisePlatformError(kvcom3::platform_error::ObjectNotSet);
+    QString value = QString::fromStdString(node->Value(true).toString());
+    lblTemp->setText(value + " " + QString::fromStdString(node->Unit()));
+    lblSN->setText(QString::fromStdString(sensor_->SerialNr(true)));
+    lblTempL->setVisible(true);
+    lblTemp->setVisible(true);
+}
+
+void frmThermAdjust::showError(const QString& description) {
+    lblTempL->setEnabled(false);
+    lblTemp->setEnabled(false);
+    lblErr->setVisible(true);
+    lblErr->setText(description == "Cancel was selected" ? "Please wait" : description);
+    errorLatched_ = true;
+    btnChange->setEnabled(false);
+    setMousePointer(kNormal);
+}
