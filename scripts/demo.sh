@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The main job: builds what is missing, starts the virtual sensor on a pseudo-terminal and reads
-# its identity and space temperature with kvtool, as a technician would from a real sensor.
+# The main job: builds what is missing, starts the virtual sensor on a pseudo-terminal, maps port 1
+# to it and starts ThermAdjust on that port. Without a display it runs the same job on the command
+# line: identify the sensor, read its temperature, adjust the offset, read it again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -11,16 +12,18 @@ bash scripts/install-deps.sh
 build=${KV_BUILD_DIR:-build}
 echo "== build in $build (only what is missing or out of date)"
 [ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target kvtool kvsim
+cmake --build "$build" --target kvtool kvsim thermadjust
 
 kvtool=$build/tools/kvtool
 link=/tmp/kvsim-demo
+truth=23.0
 
 # A link left behind by an earlier run would be taken for the new sensor.
 [ -L "$link" ] && rm -f "$link"
 
-echo "== virtual sensor: profile p8-co2-temp-rh, KVBUS, on $link"
-"$build/sim/kvsim" --profile p8-co2-temp-rh --protocol kvbus --link "$link" >/dev/null &
+echo "== virtual sensor: profile p8-co2-temp-rh, KVBUS, true temperature $truth °C, on $link"
+"$build/sim/kvsim" --profile p8-co2-temp-rh --protocol kvbus --temperature "$truth" \
+  --link "$link" >/dev/null &
 sim=$!
 stop_sensor() {
   kill "$sim" 2>/dev/null && wait "$sim" 2>/dev/null || true
@@ -35,21 +38,26 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 [ -L "$link" ] || { echo "the virtual sensor made no device link" >&2; exit 1; }
+export KVCOM3_PORT_1=$link
 
-echo
-echo "== kvtool --device $link info"
-"$kvtool" --device "$link" info | sed 's/^/   /'
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "== ThermAdjust on port 1 (KVCOM3_PORT_1=$link): choose port 1 and KVBUS, then OK"
+  "$build/thermadjust/thermadjust"
+  exit 0
+fi
 
-# The space temperature is channel 4: a signed word in hundredths of a degree at RAM 20,
-# most significant byte first.
+echo "== no display: the same job on the command line (kvtool --port 1)"
 echo
-echo "== kvtool --device $link peek ram 20 2   (space temperature, channel 4)"
-bytes=$("$kvtool" --device "$link" peek ram 20 2)
-read -r high low <<<"$bytes"
-raw=$(( (high << 8) | low ))
-(( raw >= 32768 )) && raw=$(( raw - 65536 ))
-sign=""
-(( raw < 0 )) && sign="-"
-abs=${raw#-}
-printf '   bytes: %s %s   raw word: %d   temperature: %s%d.%02d °C\n' \
-  "$high" "$low" "$raw" "$sign" $(( abs / 100 )) $(( abs % 100 ))
+echo "== kvtool info"
+"$kvtool" --port 1 info | sed 's/^/   /'
+echo
+echo "== kvtool get foChannelValue4   (space temperature as the sensor shows it)"
+echo "   $("$kvtool" --port 1 get foChannelValue4)"
+echo
+echo "== kvtool calibrate cpSpaceTempOffsetAdjust --input cvSpaceTempOffsetAdjustCorrectTemp=$truth"
+"$kvtool" --port 1 calibrate cpSpaceTempOffsetAdjust \
+  --input "cvSpaceTempOffsetAdjustCorrectTemp=$truth" | head -n 4 | sed 's/^/   /'
+echo "   ..."
+echo
+echo "== kvtool get foChannelValue4   (after the adjustment)"
+echo "   $("$kvtool" --port 1 get foChannelValue4)"
