@@ -96,12 +96,10 @@ std::vector<std::uint8_t> muxPreamble() {
 }
 
 std::vector<std::uint8_t> muxSelectFrame(std::uint16_t board, std::uint8_t position) {
-    std::vector<std::uint8_t> body{static_cast<std::uint8_t>(board >> 8),
-                                   static_cast<std::uint8_t>(board & 0xFF), position};
-    std::vector<std::uint8_t> frame{0x00};
-    frame.insert(frame.end(), body.begin(), body.end());
-    frame.push_back(checksum(body));
-    return frame;
+    auto high = static_cast<std::uint8_t>(board >> 8);
+    auto low = static_cast<std::uint8_t>(board & 0xFF);
+    // The leading 0x00 stays out of the checksum.
+    return {0x00, high, low, position, static_cast<std::uint8_t>(high + low + position)};
 }
 
 }  // namespace kvcom3::kvbus

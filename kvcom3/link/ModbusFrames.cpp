@@ -1,5 +1,6 @@
 #include "link/ModbusFrames.h"
 
+#include <algorithm>
 #include <array>
 
 #include "kvcom3/Enums.h"
@@ -113,8 +114,12 @@ std::vector<std::uint8_t> writeFrame(std::uint8_t slave, std::uint8_t memType, s
 std::optional<CommandInfo> commandFrame(std::uint8_t slave, kvSensorCommands command) {
     for (const CommandRow& row : kCommands) {
         if (row.command != command) continue;
-        std::vector<std::uint8_t> frame{slave, kCommandFunction, row.subFunction, row.length};
-        frame.insert(frame.end(), row.payload, row.payload + row.length);
+        std::vector<std::uint8_t> frame(4u + row.length);
+        frame[0] = slave;
+        frame[1] = kCommandFunction;
+        frame[2] = row.subFunction;
+        frame[3] = row.length;
+        std::copy_n(row.payload, row.length, frame.begin() + 4);
         seal(frame);
         return CommandInfo{row.logText, std::move(frame)};
     }

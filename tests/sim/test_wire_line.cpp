@@ -140,7 +140,7 @@ TEST(LineFaults, ShapeTheKvbusExchangeAsNamed) {
         Bytes reply;
     };
     Bytes badSum = good;
-    badSum.back() ^= 0xFF;
+    badSum[badSum.size() - 1] ^= 0xFF;
     Bytes wrongAck = good;
     wrongAck[0] = 0x15;
     const Case cases[] = {
