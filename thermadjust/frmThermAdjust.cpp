@@ -119,6 +119,9 @@ void frmThermAdjust::Timer1_Timer() {
             closeBranch();
             return;
         }
+        // Without a window manager the window may never be activated; there is nothing to read
+        // from before a connect.
+        if (!sensor_) connectRequest_ = true;
         if (connectRequest_) {
             connectBranch();
         } else if (changeRequest_) {

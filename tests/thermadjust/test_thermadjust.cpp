@@ -199,3 +199,15 @@ TEST_F(ThermAdjust, TheTitleBarCloseBehavesLikeClose) {
     tick(main);
     EXPECT_EQ(ended.count(), 1);
 }
+
+TEST_F(ThermAdjust, AWindowNeverActivatedStillConnectsFirst) {
+    ::setenv("KVCOM3_PORT_1", "/dev/kvcom3-test-no-port", 1);
+    frmSelectPort selection;
+    QTest::mouseClick(selection.cmdOK, Qt::LeftButton);
+    frmThermAdjust& main = *selection.mainWindow();
+    main.Timer1->stop();
+    tick(main);  // no activation came: the tick connects instead of reading from nothing
+    EXPECT_FALSE(main.lblErr->isVisible());
+    tick(main);
+    EXPECT_TRUE(main.lblErr->isVisible()) << "port 1 has no sensor in this test";
+}
