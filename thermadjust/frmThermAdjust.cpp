@@ -66,6 +66,8 @@ frmThermAdjust::frmThermAdjust(frmSelectPort& selection, QWidget* parent)
     layout->addStretch();
     layout->addLayout(buttons);
 
+    setMinimumWidth(320);
+
     Timer1 = new QTimer(this);
     Timer1->setInterval(1);
     connect(Timer1, &QTimer::timeout, this, &frmThermAdjust::Timer1_Timer);
