@@ -31,6 +31,11 @@ void CloseCOMport() {
     if (slot.isOpen()) slot.close();
 }
 
+void ReopenCOMport() {
+    CloseCOMport();
+    OpenCOMport();
+}
+
 void RTSenable(bool newValue) {
     currentPort().setRts(newValue);
 }

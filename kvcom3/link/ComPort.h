@@ -16,6 +16,8 @@ void OpenCOMport();
 // Closes the current port when on line, unless the caller asked to leave it open; then it does
 // nothing at all.
 void CloseCOMport();
+// The recovery step of a transfer that keeps failing: close and open the port again.
+void ReopenCOMport();
 // Sets RTS of the current port, on line or not, open or not.
 void RTSenable(bool newValue);
 

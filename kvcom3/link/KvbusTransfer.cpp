@@ -34,11 +34,6 @@ std::string memoryName(std::uint8_t memType) {
     return memType == kvEEPROM ? "EEPROM" : "RAM";
 }
 
-void reopen() {
-    CloseCOMport();
-    OpenCOMport();
-}
-
 // Lets pending events run while a short pause passes.
 void pauseYielding(std::chrono::milliseconds pause) {
     Deadline deadline(pause);
@@ -126,7 +121,7 @@ void clsAdressLevel::ReadBlock(std::int32_t lngAdr, std::uint8_t count, std::uin
         for (int k = 0;; ++k) {
             if (gCancel) d_->errors.Raise(errCancel);
             Sleep(kRetryPause);
-            if (k == 5) reopen();
+            if (k == 5) ReopenCOMport();
             if (k == 50) notes.giveUp(d_->errors);
             if (k == 40) timingClass = kSlowTiming;
             auto reply = Exchange(frame, count + 2u, kReplyTimeout, timingClass, notes);
@@ -226,7 +221,7 @@ void clsAdressLevel::SendCommand(kvSensorCommands& command, std::uint8_t timingC
 void clsAdressLevel::BeginAttempt(int k, std::uint8_t timingClass, const AttemptNotes& notes) {
     if (gCancel) d_->errors.Raise(errCancel);
     if (k > 0) Sleep(kRetryPause);
-    if (k == 5) reopen();
+    if (k == 5) ReopenCOMport();
     if (k == 50 || (k == 10 && timingClass == kSlowTiming)) notes.giveUp(d_->errors);
 }
 
@@ -248,7 +243,7 @@ void clsAdressLevel::SelectPosition() {
                     if (gCancel) d_->errors.Raise(errCancel);
                     if (k > 0) Sleep(kRetryPause);
                     if (k == 100) d_->errors.Raise(errProductionNetwork);
-                    if (k == 50) reopen();
+                    if (k == 50) ReopenCOMport();
                     PortSlot& port = currentPort();
                     port.readAll();
                     port.write(kvbus::muxPreamble());

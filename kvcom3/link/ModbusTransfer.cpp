@@ -51,11 +51,6 @@ std::string memoryName(std::uint8_t memType) {
     }
 }
 
-void reopen() {
-    CloseCOMport();
-    OpenCOMport();
-}
-
 }  // namespace
 
 void clsAdressLevel::ReadBlockMB(std::int32_t lngAdr, std::uint8_t count, std::uint8_t memType) {
@@ -78,7 +73,7 @@ void clsAdressLevel::ReadBlockMB(std::int32_t lngAdr, std::uint8_t count, std::u
         for (int k = 0;; ++k) {
             if (gCancel) d_->errors.Raise(errCancel);
             if (k == kAttempts) d_->errors.Raise(crcFailure ? errChecksum : errCommunication);
-            if (k == 5) reopen();
+            if (k == 5) ReopenCOMport();
             PortSlot& port = currentPort();
             port.readAll();  // stale input must not pass for the reply
             port.write(frame);
@@ -132,7 +127,7 @@ void clsAdressLevel::WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::
             if (gCancel) d_->errors.Raise(errCancel);
             if (k > 0) Sleep(kRetryPause);
             if (k == kAttempts) d_->errors.Raise(functionError ? errNoAck : errCommunication);
-            if (k == 5) reopen();
+            if (k == 5) ReopenCOMport();
             currentPort().write(frame);
             WaitForBytes(4, kWriteTimeout);
             auto verdict = modbus::judgeWrite(currentPort().readAll(), *function);
@@ -165,7 +160,7 @@ void clsAdressLevel::SendCommandMB(kvSensorCommands command) {
             if (gCancel) d_->errors.Raise(errCancel);
             if (k > 0) Sleep(kRetryPause);
             if (k == kAttempts) d_->errors.Raise(notAck ? errNoAck : errCommunication);
-            if (k == 5) reopen();
+            if (k == 5) ReopenCOMport();
             currentPort().write(info->frame);
             WaitForBytes(4, kCommandTimeout);
             auto verdict = modbus::judgeCommand(currentPort().readAll());

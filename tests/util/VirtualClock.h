@@ -1,24 +1,13 @@
 #pragma once
 
-#include <chrono>
 #include <memory>
 
-#include "kvcom3/Clock.h"
+#include "kvcom3/ManualClock.h"
 
 namespace kvtest {
 
 // A clock that only moves when someone sleeps on it: waits cost no real time.
-class VirtualClock final : public kvcom3::Clock {
-  public:
-    Duration now() override { return now_; }
-    void sleep(std::chrono::milliseconds ms) override {
-        if (ms.count() > 0) now_ += ms;
-    }
-    void advance(Duration by) { now_ += by; }
-
-  private:
-    Duration now_{std::chrono::hours(1)};
-};
+using VirtualClock = kvcom3::ManualClock;
 
 // Installs a virtual clock for the lifetime of the object.
 class ScopedVirtualClock {
