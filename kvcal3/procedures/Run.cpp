@@ -11,8 +11,12 @@ kvcom3::Variant kvCalProcedure::Run() {
     };
     // Keys are compared exactly, letter case included; a key that is not listed runs nothing.
     static constexpr Algorithm kAlgorithms[] = {
+        {"cpCO2ZeroCal", [](kvCalProcedure& p) { p.CO2ZeroCal(); }},
+        {"cpCO2SpanCal", [](kvCalProcedure& p) { p.CO2SpanCal(); }},
         {"cpRHcal", [](kvCalProcedure& p) { p.SpaceRH_Cal(); }},
         {"cpSpaceTempOffsetAdjust", [](kvCalProcedure& p) { p.SpaceTempOffsetAdjust(); }},
+        {"cpCO2BackGround", [](kvCalProcedure& p) { p.CO2BackgroundCal(); }},
+        {"cpCO2OffsetCal", [](kvCalProcedure& p) { p.CO2OffsetCal(); }},
     };
     for (const Algorithm& algorithm : kAlgorithms) {
         if (algorithm.key == Key) {
