@@ -1,0 +1,95 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tools/Subprocess.h"
+
+// The CO2 calibrations through kvtool against the virtual sensor in a known gas: each must make
+// the sensor show that gas afterwards.
+namespace kvtool_test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class KvtoolCo2 : public ::testing::Test {
+  protected:
+    void start(const std::string& ppm, const std::string& temperature = "23.0") {
+        sensor_ = std::make_unique<VirtualSensor>(
+            std::vector<std::string>{"--profile", "p8-co2-temp-rh", "--co2", ppm, "--temperature",
+                                     temperature, "--no-noise"});
+    }
+    RunResult tool(std::vector<std::string> command) const {
+        command.insert(command.begin(), {"--device", sensor_->link()});
+        return kvtool(command);
+    }
+    std::string get(const std::string& key) const {
+        RunResult r = tool({"get", key});
+        EXPECT_EQ(r.status, 0) << r.err;
+        return r.out;
+    }
+    double number(const std::string& key) const { return std::strtod(get(key).c_str(), nullptr); }
+    // Short lamp periods and a single sample keep the measured average quick.
+    void quickMeasurement() const {
+        EXPECT_EQ(tool({"set", "foLampOffTime", "400"}).status, 0);
+        EXPECT_EQ(tool({"set", "foCO2CurrFracParam", "8"}).status, 0);
+    }
+    RunResult calibrate(const std::string& procedure, const std::vector<std::string>& inputs) {
+        std::vector<std::string> command{"calibrate", procedure, "--no-input"};
+        for (const std::string& input : inputs) {
+            command.push_back("--input");
+            command.push_back(input);
+        }
+        RunResult r = tool(command);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return r;
+    }
+
+    std::unique_ptr<VirtualSensor> sensor_;
+};
+
+TEST_F(KvtoolCo2, ZeroCalibrationInZeroGasReadsZero) {
+    start("0");
+    ASSERT_GT(std::abs(number("foCO2Value")), 10) << "uncalibrated";
+    const std::string old = std::to_string(std::lrint(number("foCO2Old")));
+    RunResult run = calibrate("cpCO2ZeroCal", {"cvCO2ZeroCalOld=" + old});
+    EXPECT_THAT(run.out, HasSubstr("eawPar_7: 3000 -> 3072\n"));
+    EXPECT_NEAR(number("foCO2Value"), 0, 2);
+}
+
+// The background calibration leaves the span's temperature correction out, so it lands exactly
+// only where the detector reads 0 (at 23 degrees it lands about 3 % of the way off).
+TEST_F(KvtoolCo2, BackgroundCalibrationInFreshAirReadsTheTarget) {
+    start("400", "-1.5");
+    ASSERT_EQ(tool({"set", "foCO2ABCTarget", "400"}).status, 0);
+    quickMeasurement();
+    ASSERT_GT(std::abs(number("foCO2Value") - 400), 10) << "uncalibrated";
+    RunResult run = calibrate("cpCO2BackGround", {});
+    EXPECT_THAT(run.out, HasSubstr("eawPar_7: 3000 -> "));
+    EXPECT_NEAR(number("foCO2Value"), 400, 2);
+}
+
+TEST_F(KvtoolCo2, OffsetCalibrationInAKnownGasReadsIt) {
+    start("1000");
+    ASSERT_GT(std::abs(number("foCO2Value") - 1000), 10) << "uncalibrated";
+    const std::string old = std::to_string(std::lrint(number("foCO2Old")));
+    calibrate("cpCO2OffsetCal", {"cvCO2OffsetCalGas=1000", "cvCO2OCOffsetCalOld=" + old});
+    EXPECT_NEAR(number("foCO2Value"), 1000, 5);
+}
+
+TEST_F(KvtoolCo2, SpanCalibrationInSpanGasReadsItAndKeepsTheZero) {
+    start("2000");
+    const std::string zero = get("eawPar_7");
+    const std::string old = std::to_string(std::lrint(number("foCO2Old")));
+    RunResult run = calibrate("cpCO2SpanCal", {"cvCO2SpanCalGas=2000", "cvCO2SpanCalOld=" + old});
+    EXPECT_THAT(run.out, HasSubstr("eawPar_9: 2048 -> "));
+    EXPECT_THAT(run.out, Not(HasSubstr("eawPar_7")));
+    EXPECT_EQ(get("eawPar_7"), zero);
+    EXPECT_NEAR(number("foCO2Value"), 2000, 5);
+}
+
+}  // namespace
+}  // namespace kvtool_test
