@@ -57,8 +57,12 @@ void clsErrors::Raise(std::uint32_t code) const {
         raisePlatformError(platform_error::InvalidCall,
                            "internal error code " + std::to_string(code) + " has no entry");
     }
+    throw Error(static_cast<kvErrorCodes>(code));
+}
+
+KvError clsErrors::Error(kvErrorCodes code) const {
     const ErrorRow& row = kErrorTable[code];
-    throw KvError(row.number, row.description);
+    return KvError(row.number, row.description);
 }
 
 }  // namespace kvcom3

@@ -36,8 +36,13 @@ enum kvErrorCodes : std::uint32_t {
     errMemtypeReadOnly = 27,
 };
 
+class KvError;
+
 class clsErrors {
   public:
+    // The public error of `code`, for a caller that throws it itself: a path that expects
+    // misses (a key look-up) saves unwinding one frame.
+    KvError Error(kvErrorCodes code) const;
     // Raises the public error of `code`. A code outside the table raises 5 naming the code.
     [[noreturn]] void Raise(kvErrorCodes code) const;
     [[noreturn]] void Raise(std::uint32_t code) const;

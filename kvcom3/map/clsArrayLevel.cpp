@@ -1,6 +1,8 @@
 // The map level: generation once per sensor and the look-up of cells by key.
 #include "kvcom3/clsArrayLevel.h"
 
+#include "kvcom3/KvError.h"
+
 #include "facade/clsErrors.h"
 #include "map/CurrentAdressLevel.h"
 #include "map/KeyIndex.h"
@@ -50,7 +52,7 @@ std::shared_ptr<kvArrayNode> clsArrayLevel::GetNode(std::string_view strKey,
         found = d_->index.find(strKey, strParent);
     }
     // Nothing with a destructor is alive here, so a miss unwinds straight to the caller.
-    if (found == nullptr) clsErrors().Raise(errObjectNotFound);
+    if (found == nullptr) throw clsErrors().Error(errObjectNotFound);
     return *found;
 }
 
