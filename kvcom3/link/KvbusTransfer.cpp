@@ -133,14 +133,7 @@ void clsAdressLevel::ReadBlock(std::int32_t lngAdr, std::uint8_t count, std::uin
                 continue;
             }
             // Bytes enter the image only once the checksum vouches for them.
-            for (std::size_t i = 0; i < count; ++i) {
-                clsAdress& record =
-                    d_->image.obtain(lngAdr + static_cast<std::int32_t>(i), memType);
-                record.SensorValue = (*reply)[i + 1];
-                record.Value = (*reply)[i + 1];
-                record.GotValueS = true;
-                record.GotValueP = true;
-            }
+            d_->image.enterRead(lngAdr, memType, {reply->data() + 1, count});
             kvcom3::CloseCOMport();
             Log("OK");
             return;
@@ -160,12 +153,9 @@ void clsAdressLevel::WriteBlock(std::int32_t lngAdr, std::uint8_t count, std::ui
         if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
         if (!isKvbusMemory(memType)) d_->errors.Raise(errMemTypeNotSupported);
         currentPort().setSettings(kvbus::kLineSettings);
-        std::vector<std::uint8_t> data;
-        for (std::int32_t i = 0; i < count; ++i) {
-            const clsAdress* record = d_->image.find(lngAdr + i, memType);
-            if (record == nullptr || !record->GotValueP) d_->errors.Raise(errAdressNotSet);
-            data.push_back(record->Value);
-        }
+        auto values = d_->image.valuesToWrite(lngAdr, count, memType);
+        if (!values) d_->errors.Raise(errAdressNotSet);
+        const std::vector<std::uint8_t>& data = *values;
         auto frame = kvbus::writeFrame(lngAdr, data, memType == kvEEPROM, IsByteAccess());
         Log("Writing " + std::to_string(count) + " bytes to adress " + std::to_string(lngAdr) +
             " in " + memoryName(memType));
@@ -174,12 +164,8 @@ void clsAdressLevel::WriteBlock(std::int32_t lngAdr, std::uint8_t count, std::ui
         for (int k = 0;; ++k) {
             BeginAttempt(k, timingClass, notes);
             if (!Exchange(frame, 1, kReplyTimeout, timingClass, notes)) continue;
-            for (std::int32_t i = 0; i < count; ++i) {
-                clsAdress& record = *d_->image.find(lngAdr + i, memType);
-                record.SensorValue = record.Value;
-                record.GotValueS = record.GotValueP;
-                Log(std::to_string(record.Value));
-            }
+            d_->image.acknowledgeWrite(lngAdr, count, memType);
+            for (std::uint8_t b : data) Log(std::to_string(b));
             kvcom3::CloseCOMport();
             Log("OK");
             return;

@@ -54,6 +54,37 @@ clsAdress& MemoryImage::obtain(std::int32_t adr, std::uint8_t memType) {
     return record;
 }
 
+void MemoryImage::enterRead(std::int32_t adr, std::uint8_t memType,
+                            std::span<const std::uint8_t> bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        clsAdress& record = obtain(adr + static_cast<std::int32_t>(i), memType);
+        record.SensorValue = bytes[i];
+        record.Value = bytes[i];
+        record.GotValueS = true;
+        record.GotValueP = true;
+    }
+}
+
+std::optional<std::vector<std::uint8_t>> MemoryImage::valuesToWrite(std::int32_t adr,
+                                                                    std::int32_t count,
+                                                                    std::uint8_t memType) const {
+    std::vector<std::uint8_t> values;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const clsAdress* record = find(adr + i, memType);
+        if (record == nullptr || !record->GotValueP) return std::nullopt;
+        values.push_back(record->Value);
+    }
+    return values;
+}
+
+void MemoryImage::acknowledgeWrite(std::int32_t adr, std::int32_t count, std::uint8_t memType) {
+    for (std::int32_t i = 0; i < count; ++i) {
+        clsAdress& record = *find(adr + i, memType);
+        record.SensorValue = record.Value;
+        record.GotValueS = record.GotValueP;
+    }
+}
+
 void MemoryImage::clear() {
     for (auto& table : tables_) table.clear();
     count_ = 0;

@@ -3,8 +3,11 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace kvcom3 {
 
@@ -48,6 +51,14 @@ class MemoryImage {
         }
     }
     std::size_t size() const { return count_; }
+
+    // Bytes the sensor sent for adr, adr + 1, ...: both values, both valid flags.
+    void enterRead(std::int32_t adr, std::uint8_t memType, std::span<const std::uint8_t> bytes);
+    // The values to send for a block; nothing when an address has no valid value.
+    std::optional<std::vector<std::uint8_t>> valuesToWrite(std::int32_t adr, std::int32_t count,
+                                                           std::uint8_t memType) const;
+    // The sensor acknowledged the block: its values are now the sensor's.
+    void acknowledgeWrite(std::int32_t adr, std::int32_t count, std::uint8_t memType);
     void clear();
 
   private:

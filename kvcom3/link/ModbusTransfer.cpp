@@ -83,15 +83,9 @@ void clsAdressLevel::ReadBlockMB(std::int32_t lngAdr, std::uint8_t count, std::u
             for (auto& line : verdict.log) Log(line);
             crcFailure = crcFailure || verdict.crcFailure;
             if (!verdict.accepted) continue;
-            for (std::size_t i = 0; i < count; ++i) {
-                clsAdress& record =
-                    d_->image.obtain(lngAdr + static_cast<std::int32_t>(i), memType);
-                record.SensorValue = reply[3 + i];
-                record.Value = reply[3 + i];
-                record.GotValueS = true;
-                record.GotValueP = true;
-                Log(std::to_string(record.Value));
-            }
+            const std::span<const std::uint8_t> bytes(reply.data() + 3, count);
+            d_->image.enterRead(lngAdr, memType, bytes);
+            for (std::uint8_t b : bytes) Log(std::to_string(b));
             kvcom3::CloseCOMport();
             Log("OK");
             return;
@@ -107,12 +101,9 @@ void clsAdressLevel::WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::
         if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
         wholeRegisters(memType, lngAdr, count);
         currentPort().setSettings(modbus::kLineSettings);
-        std::vector<std::uint8_t> data;
-        for (std::int32_t i = 0; i < count; ++i) {
-            const clsAdress* record = d_->image.find(lngAdr + i, memType);
-            if (record == nullptr || !record->GotValueP) d_->errors.Raise(errAdressNotSet);
-            data.push_back(record->Value);
-        }
+        auto values = d_->image.valuesToWrite(lngAdr, count, memType);
+        if (!values) d_->errors.Raise(errAdressNotSet);
+        const std::vector<std::uint8_t>& data = *values;
         auto frame = modbus::writeFrame(slaveAddress(), memType, lngAdr, data);
         if (memType == kvMBHR) {
             Log("Writing " + std::to_string(count) + " bytes to adress " +
@@ -134,12 +125,8 @@ void clsAdressLevel::WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::
             for (auto& line : verdict.log) Log(line);
             functionError = functionError || verdict.functionError;
             if (!verdict.accepted) continue;
-            for (std::int32_t i = 0; i < count; ++i) {
-                clsAdress& record = *d_->image.find(lngAdr + i, memType);
-                record.SensorValue = record.Value;
-                record.GotValueS = record.GotValueP;
-                Log(std::to_string(record.Value));
-            }
+            d_->image.acknowledgeWrite(lngAdr, count, memType);
+            for (std::uint8_t b : data) Log(std::to_string(b));
             kvcom3::CloseCOMport();
             Log("OK");
             return;
