@@ -57,6 +57,7 @@ class Collection {
     using const_iterator = typename std::vector<T>::const_iterator;
 
     Collection() = default;
+    // A copy holds the same items (copied as T copies) under the same keys.
     Collection(const Collection& other) { *this = other; }
     Collection& operator=(const Collection& other) {
         if (this == &other) return *this;
@@ -73,7 +74,8 @@ class Collection {
     Collection(Collection&&) noexcept = default;
     Collection& operator=(Collection&&) noexcept = default;
 
-    // An empty key adds the item without a key.
+    // Appends the item under `key`; an empty key adds it without one. 457 when the key is
+    // already there (compared without regard to case).
     void Add(T item, std::string_view key = {}) {
         Slot* slot = nullptr;
         if (!key.empty()) {
@@ -91,6 +93,7 @@ class Collection {
         }
     }
 
+    // The item at position 1 ... Count or under a key; 5 when there is none.
     T& Item(long index) { return items_[position(index)]; }
     const T& Item(long index) const { return items_[position(index)]; }
     T& Item(std::string_view key) { return items_[position(key)]; }
@@ -106,8 +109,11 @@ class Collection {
     }
 
     long Count() const noexcept { return static_cast<long>(items_.size()); }
+    // Whether an item has the key, compared without regard to case.
     bool Exists(std::string_view key) const { return index_.find(key) != index_.end(); }
 
+    // Removes the item at a position or under a key, as Item finds it (5 when none); later
+    // items move one position forward.
     void Remove(long index) { removeAt(position(index)); }
     void Remove(std::string_view key) { removeAt(position(key)); }
     template <std::same_as<Variant> V>
@@ -115,12 +121,14 @@ class Collection {
         removeAt(position(vntIndexKey));
     }
 
+    // Removes every item and key.
     void Clear() noexcept {
         items_.clear();
         slots_.clear();
         index_.clear();
     }
 
+    // Iteration in insertion order.
     iterator begin() noexcept { return items_.begin(); }
     iterator end() noexcept { return items_.end(); }
     const_iterator begin() const noexcept { return items_.begin(); }

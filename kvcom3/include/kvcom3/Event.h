@@ -14,14 +14,18 @@ class Event {
   public:
     using Handler = std::function<void(Arg&)>;
 
-    // Returns an id for disconnect().
+    // Adds a handler, called after those connected before it; returns the id disconnect()
+    // takes.
     std::size_t connect(Handler handler) {
         handlers_.emplace_back(++lastId_, std::move(handler));
         return lastId_;
     }
+    // Removes the handler of `id`; an unknown id changes nothing.
     void disconnect(std::size_t id) {
         std::erase_if(handlers_, [id](const auto& h) { return h.first == id; });
     }
+    // Calls every handler with `value` before returning; an exception of a handler ends the
+    // raise and reaches the raiser.
     void raise(Arg& value) const {
         // A copy, so that a handler may connect or disconnect while the event runs.
         auto handlers = handlers_;

@@ -12,6 +12,7 @@ class ManualClock final : public Clock {
     void sleep(std::chrono::milliseconds ms) override {
         if (ms.count() > 0) now_ += ms;
     }
+    // Moves the clock on by `d` without anyone sleeping.
     void advance(Duration d) { now_ += d; }
 
   private:

@@ -37,6 +37,8 @@ enum class VariantKind : std::uint8_t {
 // Variant::boolean() for a Boolean.
 class Variant {
   public:
+    // Empty; each further constructor holds its argument as the kind of its type (a null C
+    // string is ""; any object derived from VariantObject is held as an Object).
     Variant() = default;
     Variant(VbInteger value) : value_(std::in_place_index<1>, value) {}
     Variant(VbLong value) : value_(std::in_place_index<2>, value) {}
@@ -51,21 +53,25 @@ class Variant {
     Variant(std::shared_ptr<T> object)
         : Variant(std::shared_ptr<VariantObject>(std::move(object))) {}
 
+    // A Boolean from a 16-bit Boolean: any non-zero value is True.
     static Variant boolean(VbBool value) { return Variant(isTrue(value)); }
 
     VariantKind kind() const noexcept { return static_cast<VariantKind>(value_.index()); }
     bool isEmpty() const noexcept { return kind() == VariantKind::Empty; }
+    // True for the number kinds and Boolean; text is not numeric even when it reads as one.
     bool isNumeric() const noexcept;
 
-    // Numbers as they are, Empty as 0, Boolean as -1 or 0, numeric text read strictly.
+    // Numbers as they are, Empty as 0, Boolean as -1 or 0, numeric text read strictly; other
+    // text and objects raise 13.
     double toDouble() const;
+    // toDouble, then CSng, CLng, CInt or CByte: halves round to even, 6 when it does not fit.
     VbSingle toSingle() const;
     VbLong toLong() const;
     VbInteger toInteger() const;
     VbByte toByte() const;
-    // Numbers: non-zero is True; text "True"/"False" in any case or a number.
+    // Numbers: non-zero is True; text "True"/"False" in any case or a number; else 13.
     VbBool toBoolean() const;
-    // Empty gives "", Booleans "True"/"False", numbers as CStr writes them.
+    // Empty gives "", Booleans "True"/"False", numbers as CStr writes them; an object raises 13.
     std::string toString() const;
     // The held object; any other kind raises Type mismatch (13).
     const std::shared_ptr<VariantObject>& toObject() const;

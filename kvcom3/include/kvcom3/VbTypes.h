@@ -10,6 +10,7 @@
 // way the classic runtime does it.
 namespace kvcom3 {
 
+// Boolean (True -1, False 0), Integer, Long, Single and Byte of the public interfaces.
 using VbBool = std::int16_t;
 inline constexpr VbBool VbTrue = -1;
 inline constexpr VbBool VbFalse = 0;
@@ -19,6 +20,7 @@ using VbLong = std::int32_t;
 using VbSingle = float;
 using VbByte = std::uint8_t;
 
+// True as -1, false as 0.
 constexpr VbBool toVbBool(bool value) noexcept {
     return value ? VbTrue : VbFalse;
 }
@@ -58,9 +60,9 @@ double val(std::string_view text);
 // Overflow (6) as for val.
 std::optional<double> parseNumber(std::string_view text);
 
-// Number to text as CStr writes a Single (7 significant digits) or a Double (15): no trailing
-// zeros or '.', "0." before a fraction, "0" for zero, and the exponent form "1.5E-20" when the
-// decimal exponent is below -4 or at least the number of significant digits.
+// Number to text (no errors) as CStr writes a Single (7 significant digits) or a Double (15): no
+// trailing zeros or '.', "0." before a fraction, "0" for zero, and the exponent form "1.5E-20" when
+// the decimal exponent is below -4 or at least the number of significant digits.
 std::string singleToText(float value);
 std::string doubleToText(double value);
 
