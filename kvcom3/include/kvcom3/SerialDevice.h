@@ -19,25 +19,32 @@ struct LineSettings {
 
     // Raises 380 "Invalid property value" for text that is not a valid settings string.
     static LineSettings parse(std::string_view text);
+    // The settings in the form parse reads. No errors.
     std::string toString() const;
     bool operator==(const LineSettings&) const = default;
 };
 
 // One serial line as the protocols use it. The termios backend drives real ports and
 // pseudo-terminals; the virtual sensor offers an in-process device with the same contract.
+// Failures are KvError with the platform numbers: 53 no such device, 70 no permission, 8005 in
+// use by another program, 380 settings the line cannot take, 75 any other failure (a line that
+// disappears while open included).
 class SerialDevice {
   public:
     virtual ~SerialDevice() = default;
 
+    // The device path (or the in-process device's name), for messages and the port table.
     virtual std::string name() const = 0;
     // Raises an error that names the device when it cannot be opened; never leaves it half-open.
     virtual void open(const LineSettings& settings, bool rts) = 0;
+    // Closing a closed device does nothing; waiting input is dropped.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     // Applied at once; only called while open.
     virtual void applySettings(const LineSettings& settings) = 0;
     // Only called while open; a line without modem control remembers nothing and raises nothing.
     virtual void setRts(bool on) = 0;
+    // The number of received bytes not yet taken.
     virtual std::size_t bytesWaiting() = 0;
     // Every waiting byte, emptying the receive buffer.
     virtual std::vector<std::uint8_t> readAll() = 0;
