@@ -11,8 +11,10 @@ namespace kvcom3 {
 // The memory map of the connected sensor: a tree of named cells generated once, on first use,
 // for the sensor's platform. Generation reads the platform, base addresses, menu layout and
 // logger sizes through the current address level (gAdressLevel), so it may reach the sensor;
-// its errors reach the caller of Nodes or GetNode unchanged and leave the map partly built until
-// Clear.
+// its errors (1100 "No connection established" without an address level, 1205 "Unknown
+// Product", 1207, the transfer errors) reach the caller of Nodes, GetNode or Generate unchanged
+// and leave the map partly built until Clear. Platforms 5, 7 and 8 have a map; 6 and 61 an empty
+// one.
 class clsArrayLevel : public VariantObject {
   public:
     clsArrayLevel();
@@ -20,11 +22,11 @@ class clsArrayLevel : public VariantObject {
     clsArrayLevel(const clsArrayLevel&) = delete;
     clsArrayLevel& operator=(const clsArrayLevel&) = delete;
 
-    // Drops the map; the next access generates it again.
+    // Drops the map; the next access generates it again. No errors.
     void Clear();
     // The root collection, generated first; an empty one after Clear until the next build.
     std::shared_ptr<kvArrayNodes> Nodes();
-    // Replaces the root collection; a map not yet generated is later built into it.
+    // Replaces the root collection; a map not yet generated is later built into it. No errors.
     void SetNodes(std::shared_ptr<kvArrayNodes> nodes);
     // The first node in depth-first pre-order whose key matches without regard to case; 1110
     // "Object not found" when none does. strParent receives the key of the node visited just

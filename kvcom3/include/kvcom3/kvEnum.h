@@ -11,7 +11,8 @@
 
 namespace kvcom3 {
 
-// One named value of an object's enumeration. Value holds the decimal text of the number.
+// One named value of an object's enumeration. Value holds the decimal text of the number. The
+// properties only store and raise nothing.
 class kvEnum : public VariantObject {
   public:
     const std::string& Name() const { return name_; }
@@ -34,8 +35,11 @@ class kvEnums : public VariantObject {
   public:
     using const_iterator = Collection<std::shared_ptr<kvEnum>>::const_iterator;
 
+    // Adds the entry lngValue named strName under the key "<lngValue>k" and returns it; 457 when
+    // the value is already there (nothing added).
     std::shared_ptr<kvEnum> Add(std::int32_t lngValue, const std::string& strName);
 
+    // The entry at position 1 ... Count or under a key; 5 when there is none.
     const std::shared_ptr<kvEnum>& Item(long index) const { return items_.Item(index); }
     const std::shared_ptr<kvEnum>& Item(std::string_view key) const { return items_.Item(key); }
     // vntIndexKey: a number is a position, a text a key.
@@ -44,6 +48,7 @@ class kvEnums : public VariantObject {
         return items_.Item(vntIndexKey);
     }
     long Count() const noexcept { return items_.Count(); }
+    // Removes the entry at a position or under a key; 5 when there is none.
     void Remove(long index) { items_.Remove(index); }
     void Remove(std::string_view key) { items_.Remove(key); }
     template <std::same_as<Variant> V>
