@@ -20,12 +20,20 @@ class ISensCalibration {
     ISensCalibration(const ISensCalibration&) = delete;
     ISensCalibration& operator=(const ISensCalibration&) = delete;
 
+    // The channels that fit the sensor, built on the first call (reading its platform and a few
+    // cells) and the same collection after. The build is tried once: its errors (5 when no sensor
+    // was set, the sensor's errors unchanged) leave the catalogue as far as it got.
     std::shared_ptr<kvCalChannels> Channels();
-    // The first procedure whose key equals strKey exactly; 1000 "Procedure not found " when none.
+    // The first procedure, channel by channel, whose key equals strKey exactly (letter case
+    // included), building the catalogue first as Channels does; 1000 "Procedure not found "
+    // when none, and the errors of the build.
     std::shared_ptr<kvCalProcedure> GetProcedure(const std::string& strKey);
-    // The sensor every procedure of the library talks to, for all ISensCalibration objects.
+    // The sensor every procedure of the library talks to, for all ISensCalibration objects; a
+    // catalogue already built is kept. No errors.
     void SetSensor(std::shared_ptr<kvcom3::ISensMem> sensor);
 
+    // The events of the sensor's contract (see ISensMem), for clients that connect to this
+    // object; the library itself raises none of them.
     kvcom3::Event<std::string> ComLogg;
     kvcom3::Event<std::string> Action;
     kvcom3::Event<std::int16_t> Progress;

@@ -31,8 +31,9 @@ class ReadingHistory {
   public:
     static constexpr int kSize = 10;
 
-    // Forgets every reading.
+    // Forgets every reading; the scale goes back to 0 ... 0.
     void Clear();
+    // Takes a new reading at the end and rescales the plot. No errors.
     void Add(float reading);
 
     // Oldest first; positions not yet filled hold 0.

@@ -16,6 +16,7 @@ namespace kvcal3 {
 // user cancels. Everything asked is recorded.
 class ScriptedInteraction final : public UserInteraction {
   public:
+    // One input box as the procedure showed it.
     struct Question {
         std::string Prompt;
         std::string Title;
@@ -24,14 +25,18 @@ class ScriptedInteraction final : public UserInteraction {
 
     // nullopt answers as the cancel choice of the box does.
     void QueueAnswer(std::optional<std::string> answer);
-    // The user watches `readings` readings (0: chooses before the first arrives), then chooses.
+    // The user watches `readings` readings (0: chooses before the first arrives; less than 0
+    // counts as 0), then chooses.
     void QueueReadingChoice(ReadingChoice choice, int readings = 1);
 
+    // Record the question and give the next queued answer or choice; an error of readRawSignal
+    // reaches the caller unchanged.
     std::optional<std::string> InputBox(const std::string& Prompt, const std::string& Title,
                                         const std::string& Default) override;
     ReadingChoice ShowReading(const std::string& Prompt,
                               const RawSignalReader& readRawSignal) override;
 
+    // Every input box and every reading display prompt so far, in order.
     const std::vector<Question>& Questions() const { return questions_; }
     const std::vector<std::string>& ReadingPrompts() const { return readingPrompts_; }
     // The history of the last reading display.

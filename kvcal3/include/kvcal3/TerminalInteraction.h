@@ -14,8 +14,11 @@ namespace kvcal3 {
 // next sensor read, which ends the display with 32755 as well.
 class TerminalInteraction final : public UserInteraction {
   public:
+    // Answers come from the file descriptor inputFd, questions and readings go to output (stdout
+    // when null). Neither is closed.
     explicit TerminalInteraction(int inputFd = 0, std::FILE* output = stdout);
 
+    // As the class describes; an error of readRawSignal reaches the caller unchanged.
     std::optional<std::string> InputBox(const std::string& Prompt, const std::string& Title,
                                         const std::string& Default) override;
     ReadingChoice ShowReading(const std::string& Prompt,

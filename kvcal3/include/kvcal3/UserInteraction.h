@@ -36,7 +36,7 @@ class UserInteraction {
 // nullptr installs the default, which has no user: every input box and every reading display
 // ends as cancelled.
 void setUserInteraction(std::shared_ptr<UserInteraction> interaction);
-// The installed interaction, kept alive by the caller while it asks.
+// The installed interaction (never null), kept alive by the caller while it asks.
 std::shared_ptr<UserInteraction> userInteraction();
 
 }  // namespace kvcal3

@@ -16,6 +16,8 @@ namespace kvcal3 {
 template <class T>
 class kvCalItems : public kvcom3::VariantObject {
   public:
+    // Creates an item named strName under strKey (the name when empty) and returns it; 457 for
+    // a key already present.
     std::shared_ptr<T> Add(const std::string& strName, const std::string& strKey = {}) {
         auto item = std::make_shared<T>();
         item->Name = strName;
@@ -23,6 +25,7 @@ class kvCalItems : public kvcom3::VariantObject {
         items_.Add(item, item->Key);
         return item;
     }
+    // The item at position 1 ... Count or under a key; 5 when there is none.
     std::shared_ptr<T> Item(long index) const { return items_.Item(index); }
     std::shared_ptr<T> Item(std::string_view key) const { return items_.Item(key); }
     // vntIndexKey: a number is a position, a text a key. A template, so that a plain text
@@ -32,12 +35,14 @@ class kvCalItems : public kvcom3::VariantObject {
         return items_.Item(vntIndexKey);
     }
     long Count() const { return items_.Count(); }
+    // Removes the item at a position or under a key; 5 when there is none.
     void Remove(long index) { items_.Remove(index); }
     void Remove(std::string_view key) { items_.Remove(key); }
     template <std::same_as<kvcom3::Variant> V>
     void Remove(const V& vntIndexKey) {
         items_.Remove(vntIndexKey);
     }
+    // Enumeration in insertion order (NewEnum).
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 

@@ -13,11 +13,14 @@ inline constexpr std::int16_t NotSetMarker = -32767;
 // One input variable of a procedure.
 class kvCalProcInput : public kvcom3::VariantObject {
   public:
+    // The name shown to the user, the key the procedure looks the input up by ("cv..."), and the
+    // value the caller sets before Run (NotSetMarker until then; some procedures reset it).
     std::string Name;
     std::string Key;
     kvcom3::Variant Value{NotSetMarker};
 };
 
+// The inputs of a procedure.
 class kvCalProcInputs : public kvCalItems<kvCalProcInput> {};
 
 }  // namespace kvcal3
