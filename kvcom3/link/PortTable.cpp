@@ -5,6 +5,7 @@
 
 #include "kvcom3/KvError.h"
 #include "kvcom3/Ports.h"
+#include "link/FrameTrace.h"
 
 namespace kvcom3 {
 
@@ -81,11 +82,14 @@ std::size_t PortSlot::bytesWaiting() {
 
 std::vector<std::uint8_t> PortSlot::readAll() {
     if (!isOpen()) raiseClosed(number_);
-    return device_->readAll();
+    auto bytes = device_->readAll();
+    traceFrame(TraceDirection::Received, bytes);
+    return bytes;
 }
 
 void PortSlot::write(std::span<const std::uint8_t> bytes) {
     if (!isOpen()) raiseClosed(number_);
+    traceFrame(TraceDirection::Sent, bytes);
     device_->write(bytes);
 }
 

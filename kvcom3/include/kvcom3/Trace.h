@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace kvcom3 {
+
+enum class TraceDirection {
+    Sent,      // written to the port
+    Received,  // read from the port
+};
+
+// Sees every block of bytes the library writes to or reads from a serial port, with the seconds
+// passed on the library clock since the observer was installed. A write is one frame; a read is
+// what had arrived when the library took it, so a reply may come in more than one block.
+using FrameTrace = std::function<void(TraceDirection direction, std::span<const std::uint8_t> bytes,
+                                      double seconds)>;
+
+// Installs the observer for the whole library; an empty function removes it. Install it before
+// transfers start: it is called on the thread that runs the transfer.
+void setFrameTrace(FrameTrace trace);
+
+}  // namespace kvcom3
