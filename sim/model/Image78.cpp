@@ -43,8 +43,9 @@ std::uint32_t at(std::int32_t address, const Memory& eeprom) {
 
 void writeProductId(const Profile& p, Memory& eeprom) {
     for (const auto& [key, value] : p.productId) {
-        const auto field = std::find_if(std::begin(kProductFields), std::end(kProductFields),
-                                        [&](const ProductField& f) { return key == f.key; });
+        const auto field =
+            std::find_if(std::begin(kProductFields), std::end(kProductFields),
+                         [&name = key](const ProductField& f) { return name == f.key; });
         if (field == std::end(kProductFields))
             throw std::runtime_error("unknown productId entry \"" + key + "\"");
         if (field->nibble >= 0 && value > 15)
