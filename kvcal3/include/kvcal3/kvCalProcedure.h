@@ -76,8 +76,8 @@ class kvCalProcedure : public kvcom3::VariantObject {
     std::int32_t GetCount(float& sngUnit, std::int16_t intTable);
     // CO2 concentration to count for a platform-5 sensor of part btePart, through the table
     // generated from its definition file. The table is kept for the next call with the same part.
-    // 65535 when no segment holds the concentration; 11 for a table with two equal neighbouring
-    // points, and the errors of TableGenerate05.
+    // 65535 when no segment holds the concentration; 11 when a segment before the matching one is
+    // flat, and the errors of TableGenerate05.
     float GetCO2Count05(std::uint8_t btePart, float sngUnit);
     // The absorption model coefficients of part btePart from its definition file
     // "DEF<part, five digits>.PDT" (beside the program, else in the library's definition
