@@ -1,6 +1,7 @@
 #include <string_view>
 
 #include "kvcal3/kvCalProcedure.h"
+#include "procedures/COProcedures.h"
 
 namespace kvcal3 {
 
@@ -17,6 +18,11 @@ kvcom3::Variant kvCalProcedure::Run() {
         {"cpSpaceTempOffsetAdjust", [](kvCalProcedure& p) { p.SpaceTempOffsetAdjust(); }},
         {"cpCO2BackGround", [](kvCalProcedure& p) { p.CO2BackgroundCal(); }},
         {"cpCO2OffsetCal", [](kvCalProcedure& p) { p.CO2OffsetCal(); }},
+        {"cpCOHeaterStart", COHeaterStart},
+        {"cpCOHeaterCal", COHeaterCal},
+        {"cpCOAHZeroSpanCal", COAHZeroSpanCal},
+        {"cpCOZeroCal", COZeroCal},
+        {"cpCOZeroCalFigaro", COZeroCalFigaro},
     };
     for (const Algorithm& algorithm : kAlgorithms) {
         if (algorithm.key == Key) {
