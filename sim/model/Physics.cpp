@@ -9,6 +9,8 @@ namespace {
 constexpr double kSegment = 4096;
 constexpr double kInputLowV = 0.375;
 constexpr double kInputSpanV = 4.125;
+// Heater drive for one e-fold of the element's resistance.
+constexpr double kHeaterDrivePerEFold = 4.0e6;
 
 }  // namespace
 
@@ -63,6 +65,10 @@ double coElementCount(double resistanceOhm) {
     const double volts =
         (620000 / resistanceOhm + 1) * (1000.0 / 101000 * 5) * (330000.0 / 36000 + 1);
     return (volts - kInputLowV) / kInputSpanV * kFullCount;
+}
+
+double heatedElementResistance(double atReference, double drive, double reference) {
+    return atReference * std::exp(-(drive - reference) / kHeaterDrivePerEFold);
 }
 
 double Noise::sample(double sigma, bool on) {

@@ -40,6 +40,11 @@ double absoluteHumidity(double temperatureC, double rhPercent);
 // Count of the heated CO element's divider circuit for an element resistance in ohm.
 double coElementCount(double resistanceOhm);
 
+// Resistance of the heated CO element at heater drive `drive` (0 ... 65535) when it has
+// `atReference` ohm at drive `reference`: a hotter element conducts better, the resistance
+// falling by about 0.25 % for every 10000 of drive around the working point.
+double heatedElementResistance(double atReference, double drive, double reference);
+
 // Gaussian measurement noise from a seeded generator; silent when switched off.
 class Noise {
   public:

@@ -15,6 +15,7 @@ constexpr double kTemperatureNoiseC = 0.02;
 constexpr double kRhNoiseCounts = 8;
 constexpr double kCoNoiseCounts = 6;
 constexpr double kDarkLevel = 1800;
+constexpr double kFactoryHeaterDrive = 30000;
 constexpr int kTemperatureTable = layout78::kTemperatureTable;
 constexpr int kCo2Table = layout78::kCo2Table;
 
@@ -136,13 +137,21 @@ class Platform78 {
         return std::max(0.0, w_.coPpm + w_.gasExposure * p_.hardware.co.crossSensitivity);
     }
 
-    // The element's resistance in the present air. The heater drive (wPar_3) sets the element's
-    // working point; the profile's resistances hold for the factory heater setting.
+    // The heater drive the profile's resistances hold for: its factory setting of wPar_3.
+    double factoryHeaterDrive() const {
+        const auto found = p_.parameters.find("wPar_3");
+        return found != p_.parameters.end() ? static_cast<double>(found->second)
+                                            : kFactoryHeaterDrive;
+    }
+
+    // The element's resistance in the present air at the present heater drive (wPar_3).
     void updateHeatedCo(std::uint32_t tables) {
         const auto& hw = p_.hardware.co;
         const double ah = physics::absoluteHumidity(w_.temperatureC, w_.rhPercent);
-        const double r =
+        const double air =
             std::max(1000.0, hw.r0Ohm + hw.ohmPerGm3 * ah + hw.ohmPerPpm * coEquivalentPpm());
+        const double r = physics::heatedElementResistance(air, static_cast<double>(param("wPar_3")),
+                                                          factoryHeaterDrive());
         const double raw = clampCount(
             std::round(physics::coElementCount(r) + noise_.sample(kCoNoiseCounts, w_.noise)));
         setChan(layout78::kChanCoRaw, static_cast<long>(raw));
