@@ -52,6 +52,13 @@ void clsAdressLevel::ReadFromSensor(std::int32_t lngStartAdr, std::int32_t lngNr
         if (!AdressGotValueP(65, kvRAM)) {
             std::uint8_t timing = 0;
             ReadBlock(65, 1, kvRAM, timing);
+            // An automatic read takes only what the image lacks, and it has the part byte now.
+            const std::int32_t part = 65 - lngStartAdr;
+            const bool automatic = kvReadSensOption != kvReadFromSensor &&
+                                   kvReadSensOption != kvReadMaskedAdressesFromSensor;
+            if (automatic && kvMemType == kvRAM && part >= 0 && part < lngNrOfBytes) {
+                marked[static_cast<std::size_t>(part)] = false;
+            }
         }
         std::uint8_t platform = Platform();
         if (kvMemType == kvEEPROM && platform == 5) d_->errors.Raise(errNoEEPROMAccess);

@@ -105,6 +105,30 @@ TEST_F(AddressLevel, AutomaticReadsSkipKnownBytes) {
                                                "Reading 2 bytes from adress 24 in RAM"}));
 }
 
+TEST_F(AddressLevel, AnEmptyImageFetchesThePartByteOnceUnlessForced) {
+    use("p8-co2-temp-rh");
+    auto reads = [&] {
+        std::vector<std::string> found;
+        std::copy_if(log.begin(), log.end(), std::back_inserter(found),
+                     [](const std::string& s) { return s.rfind("Reading ", 0) == 0; });
+        log.clear();
+        return found;
+    };
+    level->ReadFromSensor(60, 10, kvRAM, kvAutoReadFromSensor);
+    EXPECT_EQ(reads(), (std::vector<std::string>{"Reading 1 bytes from adress 65 in RAM",
+                                                 "Reading 5 bytes from adress 60 in RAM",
+                                                 "Reading 4 bytes from adress 66 in RAM"}));
+    level->Clear();
+    level->Part();
+    EXPECT_EQ(reads(), (std::vector<std::string>{"Reading 1 bytes from adress 65 in RAM"}));
+    level->Clear();
+    level->ReadFromSensor(60, 10, kvRAM, kvReadFromSensor);
+    EXPECT_EQ(reads(), (std::vector<std::string>{"Reading 1 bytes from adress 65 in RAM",
+                                                 "Reading 6 bytes from adress 60 in RAM",
+                                                 "Reading 4 bytes from adress 66 in RAM"}))
+        << "a forced read takes every byte of its range";
+}
+
 TEST_F(AddressLevel, EepromOfPlatform5IsRefusedAfterThePartByte) {
     use("p5-co2");
     KvError e = errorOf([&] { level->ReadFromSensor(0, 4, kvEEPROM); });
