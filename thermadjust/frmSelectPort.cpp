@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "PortChoice.h"
 #include "frmThermAdjust.h"
 #include "kvcom3/VbTypes.h"
 
@@ -19,10 +20,6 @@ namespace {
 
 QSettings settings() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, "ThermAdjust", "ThermAdjust");
-}
-
-bool asBoolean(const QString& text) {
-    return text.compare("True", Qt::CaseInsensitive) == 0;
 }
 
 QString asText(bool value) {
@@ -82,9 +79,11 @@ frmSelectPort::~frmSelectPort() = default;
 void frmSelectPort::Form_Load() {
     QSettings stored = settings();
     stored.beginGroup("Main");
-    txtComPort->setText(stored.value("COMport", "1").toString());
-    optKVBUS->setChecked(asBoolean(stored.value("KVBUS", "True").toString()));
-    optMODBUS->setChecked(asBoolean(stored.value("MODBUS", "False").toString()));
+    const PortChoice choice =
+        readPortChoice(stored.value("COMport"), stored.value("KVBUS"), stored.value("MODBUS"));
+    txtComPort->setText(choice.comPort);
+    optKVBUS->setChecked(choice.kvbus);
+    optMODBUS->setChecked(choice.modbus);
 }
 
 void frmSelectPort::cmdOK_Click() {

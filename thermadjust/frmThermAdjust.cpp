@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "MousePointer.h"
+#include "PortChoice.h"
 #include "frmSelectPort.h"
 #include "kvcom3/KvError.h"
 #include "kvcom3/VbTypes.h"
@@ -103,7 +104,7 @@ void frmThermAdjust::Command2_Click() {
 }
 
 std::int16_t frmThermAdjust::selectedPort() const {
-    return kvcom3::toInteger(kvcom3::val(selection_.txtComPort->text().toStdString()));
+    return comPortNumber(selection_.txtComPort->text());
 }
 
 void frmThermAdjust::Timer1_Timer() {

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and fuzzes each one in turn for SECONDS (default 30),
+# starting from a copy of its seed corpus. Fails when any target finds something (crash, sanitizer
+# report, leak, time-out); the reproducer is left in the log directory. Prints executions per target.
+#
+#   scripts/fuzz.sh [SECONDS]
+#   KV_FUZZ_BUILD  build directory (default build-fuzz)
+#   KV_FUZZ_LOGS   where logs, grown corpora and reproducers go (default <build>/fuzz-runs)
+#   KV_FUZZ_ONLY   space-separated target names to run instead of all of them
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+seconds=${1:-30}
+build=${KV_FUZZ_BUILD:-build-fuzz}
+logs=${KV_FUZZ_LOGS:-$build/fuzz-runs}
+
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKV_FUZZ=ON -DKV_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
+
+targets=()
+for dir in tests/fuzz/corpus/*/; do targets+=("$(basename "$dir")"); done
+if [ -n "${KV_FUZZ_ONLY:-}" ]; then read -r -a targets <<<"$KV_FUZZ_ONLY"; fi
+cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
+
+mkdir -p "$logs"
+failed=0
+for target in "${targets[@]}"; do
+  work="$logs/$target"
+  rm -rf "$work"
+  mkdir -p "$work/corpus" "$work/artifacts"
+  cp tests/fuzz/corpus/"$target"/* "$work/corpus/"
+  status=0
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1 \
+    "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$work/artifacts/" "$work/corpus" \
+    >"$work/log.txt" 2>&1 || status=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log.txt" | tail -1)
+  if [ "$status" -ne 0 ]; then
+    echo "FINDING $target (exit $status): see $work/log.txt and $work/artifacts/"
+    failed=1
+  else
+    echo "ok $target: ${runs:-?} executions in ${seconds}s"
+  fi
+done
+exit "$failed"
