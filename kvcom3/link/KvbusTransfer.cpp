@@ -218,6 +218,13 @@ void clsAdressLevel::SelectPosition() {
             std::int16_t position = gConnection.ComIDx;
             std::int16_t board = gConnection.ComIDy;
             if (position != d_->lastIDx || board != d_->lastIDy) {
+                // The switch frame carries the position in one byte and the board in two: a
+                // number that does not fit would select another sensor.
+                if (position < 0 || position > 255 || board < 0) {
+                    raisePlatformError(platform_error::Overflow,
+                                       "production network position " + std::to_string(position) +
+                                           " on board " + std::to_string(board));
+                }
                 std::string text = "Changing to pos " + std::to_string(position) + " on board nr " +
                                    std::to_string(board);
                 RaiseAction(text);

@@ -5,6 +5,7 @@
 #include "facade/LibraryState.h"
 #include "kvcom3/KvError.h"
 #include "kvcom3/clsAdressLevel.h"
+#include "link/AddressRange.h"
 #include "link/AdressLevelImpl.h"
 #include "link/SensorIdentity.h"
 
@@ -33,6 +34,7 @@ void clsAdressLevel::ReadFromSensor(std::int32_t lngStartAdr, std::int32_t lngNr
             raisePlatformError(platform_error::InvalidCall,
                                "a read of " + std::to_string(lngNrOfBytes) + " bytes");
         }
+        requireAddressable(lngStartAdr, lngNrOfBytes, kvMemType);
         std::vector<bool> marked(static_cast<std::size_t>(lngNrOfBytes));
         for (std::int32_t i = 0; i < lngNrOfBytes; ++i) {
             std::int32_t adr = lngStartAdr + i;

@@ -6,6 +6,7 @@
 #include "facade/LibraryState.h"
 #include "kvcom3/KvError.h"
 #include "kvcom3/clsAdressLevel.h"
+#include "link/AddressRange.h"
 #include "link/AdressLevelImpl.h"
 #include "link/SensorCommands.h"
 #include "link/SensorIdentity.h"
@@ -45,6 +46,7 @@ void clsAdressLevel::WriteToSensor(std::int32_t lngStartAdr, std::int32_t lngNrO
             lngStartAdr = 0;
             lngNrOfBytes = MemSize(kvMemType);
         }
+        requireAddressable(lngStartAdr, lngNrOfBytes, kvMemType);
         if (!AdressGotValueP(65, kvRAM)) {
             RaiseAction("Reading Part");
             std::uint8_t timing = 0;
