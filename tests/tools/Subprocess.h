@@ -1,12 +1,11 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
-#include <csignal>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "util/KvsimProcess.h"
 
 namespace kvtool_test {
 
@@ -38,26 +37,20 @@ inline RunResult kvtool(const std::vector<std::string>& args,
     return run(argv, std::chrono::seconds(30), extraEnv);
 }
 
-// The virtual sensor on a pseudo-terminal reached through a symlink in a fresh temporary
-// directory; stopped and cleaned up when the object goes.
+// The virtual sensor program on a pseudo-terminal; stopped when the object goes.
 class VirtualSensor {
   public:
-    explicit VirtualSensor(const std::vector<std::string>& args);
-    ~VirtualSensor();
-    VirtualSensor(const VirtualSensor&) = delete;
-    VirtualSensor& operator=(const VirtualSensor&) = delete;
+    explicit VirtualSensor(const std::vector<std::string>& args) : process_(args) {}
 
-    const std::string& link() const { return link_; }
-    // What the sensor printed, for failure messages.
-    std::string output() const;
+    // The pty's path, as kvtool's --device takes it.
+    const std::string& link() const { return process_.path(); }
+    // What the sensor printed since it started, for failure messages.
+    std::string output() const {
+        return process_.process().readAll(std::chrono::milliseconds(0));
+    }
 
   private:
-    void stop();
-
-    std::string dir_;
-    std::string link_;
-    std::string log_;
-    pid_t pid_ = -1;
+    mutable kvtest::KvsimProcess process_;
 };
 
 }  // namespace kvtool_test

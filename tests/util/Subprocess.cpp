@@ -27,25 +27,64 @@ int remainingMs(std::chrono::steady_clock::time_point until) {
     return static_cast<int>(std::max<long long>(left.count(), 0));
 }
 
+// The test's environment with `extra` ("NAME=value") replacing entries of the same name.
+std::vector<std::string> environmentWith(const std::vector<std::string>& extra) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const auto& x : extra) replaced = replaced || x.starts_with(name);
+        if (!replaced) env.push_back(entry);
+    }
+    env.insert(env.end(), extra.begin(), extra.end());
+    return env;
+}
+
 }  // namespace
 
-Subprocess::Subprocess(const std::vector<std::string>& argv, bool mergeStderr) {
+Subprocess::Subprocess(const std::vector<std::string>& argv, bool mergeStderr)
+    : Subprocess(argv, Options{.mergeStderr = mergeStderr,
+                               .captureStderr = false,
+                               .noInput = false,
+                               .environment = {}}) {}
+
+Subprocess::Subprocess(const std::vector<std::string>& argv, const Options& options) {
     int pipeFds[2];
+    int errorFds[2] = {-1, -1};
     if (::pipe2(pipeFds, O_CLOEXEC) != 0)
         throw std::system_error(errno, std::generic_category(), "pipe");
+    if (options.captureStderr && ::pipe2(errorFds, O_CLOEXEC) != 0) {
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        throw std::system_error(errno, std::generic_category(), "pipe");
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (options.noInput)
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    if (mergeStderr) posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
+    if (options.mergeStderr) posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
+    if (options.captureStderr)
+        posix_spawn_file_actions_adddup2(&actions, errorFds[1], STDERR_FILENO);
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    const int rc = ::posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
+    const std::vector<std::string> env = environmentWith(options.environment);
+    std::vector<char*> envp;
+    for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    const int rc = ::posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[1]);
     output_ = pipeFds[0];
+    if (options.captureStderr) {
+        ::close(errorFds[1]);
+        errorPipe_ = errorFds[0];
+    }
     if (rc != 0) {
         ::close(output_);
+        if (errorPipe_ >= 0) ::close(errorPipe_);
         throw std::system_error(rc, std::generic_category(), "starting " + argv.front());
     }
     pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
@@ -57,22 +96,41 @@ Subprocess::~Subprocess() {
         wait(std::chrono::seconds(5));
     }
     if (output_ >= 0) ::close(output_);
+    if (errorPipe_ >= 0) ::close(errorPipe_);
     if (pidfd_ >= 0) ::close(pidfd_);
 }
 
 bool Subprocess::fill(std::chrono::steady_clock::time_point until) {
-    if (ended_) return false;
-    pollfd p{output_, POLLIN, 0};
-    if (::poll(&p, 1, remainingMs(until)) <= 0) return false;
-    char chunk[4096];
-    const auto got = ::read(output_, chunk, sizeof chunk);
-    if (got <= 0) {
-        if (got < 0 && errno == EINTR) return true;
-        ended_ = true;
-        return false;
+    pollfd p[2];
+    nfds_t count = 0;
+    if (!ended_) p[count++] = {output_, POLLIN, 0};
+    if (errorPipe_ >= 0) p[count++] = {errorPipe_, POLLIN, 0};
+    if (count == 0 || ::poll(p, count, remainingMs(until)) <= 0) return false;
+    for (nfds_t i = 0; i < count; ++i) {
+        if (p[i].revents == 0) continue;
+        const bool isOutput = p[i].fd == output_;
+        char chunk[4096];
+        const auto got = ::read(p[i].fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got > 0) {
+            (isOutput ? buffered_ : errors_).append(chunk, static_cast<std::size_t>(got));
+        } else if (isOutput) {
+            ended_ = true;
+        } else {
+            ::close(errorPipe_);
+            errorPipe_ = -1;
+        }
     }
-    buffered_.append(chunk, static_cast<std::size_t>(got));
     return true;
+}
+
+bool Subprocess::collect(
+    std::chrono::milliseconds limit,
+    const std::function<bool(const std::string& out, const std::string& err)>& stop) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (fill(until))
+        if (stop && stop(buffered_, errors_)) return true;
+    return ended_ && errorPipe_ < 0;
 }
 
 std::optional<std::string> Subprocess::readLine(std::chrono::milliseconds limit) {

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,7 +14,18 @@ namespace kvtest {
 // Every wait is bounded and blocks in poll(); the destructor kills a child still running.
 class Subprocess {
   public:
+    struct Options {
+        bool mergeStderr = false;
+        // Error output on a pipe of its own, read alongside the output (see errorOutput()).
+        bool captureStderr = false;
+        // Standard input from /dev/null instead of the test's own.
+        bool noInput = false;
+        // "NAME=value" entries added to the test's environment, replacing the same names.
+        std::vector<std::string> environment;
+    };
+
     explicit Subprocess(const std::vector<std::string>& argv, bool mergeStderr = false);
+    Subprocess(const std::vector<std::string>& argv, const Options& options);
     ~Subprocess();
     Subprocess(const Subprocess&) = delete;
     Subprocess& operator=(const Subprocess&) = delete;
@@ -22,6 +34,14 @@ class Subprocess {
     std::optional<std::string> readLine(std::chrono::milliseconds limit);
     // All output up to its end or the limit.
     std::string readAll(std::chrono::milliseconds limit);
+    // Reads output and error output until both end (true) or the limit passes (false). `stop`,
+    // asked after each chunk with everything so far, ends the reading early (true) when it holds.
+    bool collect(
+        std::chrono::milliseconds limit,
+        const std::function<bool(const std::string& out, const std::string& err)>& stop = {});
+    // Output read and not yet taken by readLine()/readAll(); error output read so far.
+    const std::string& pendingOutput() const { return buffered_; }
+    const std::string& errorOutput() const { return errors_; }
     // The exit code (128 + signal for a killed child); nothing when still running at the limit.
     std::optional<int> wait(std::chrono::milliseconds limit);
     void signal(int number);
@@ -32,6 +52,8 @@ class Subprocess {
 
     pid_t pid_ = -1;
     int output_ = -1;
+    int errorPipe_ = -1;
+    std::string errors_;
     int pidfd_ = -1;
     std::optional<int> status_;
     std::string buffered_;

@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "Numbers.h"
+#include "Positions.h"
 #include "kvcom3/Enums.h"
 #include "kvcom3/Ports.h"
 
@@ -26,9 +27,26 @@ void addConnectionOptions(CLI::App& app, ConnectionOptions& options) {
     auto* position =
         app.add_option("--position", options.position, "Sensor position on the production board")
             ->transform(numberIn(0, 255));
-    board->needs(position);
+    auto* positions = app.add_option("--positions",
+                                     "Run the command for each of these positions on the board, "
+                                     "e.g. 1-8 or 1,3,5-7")
+                          ->type_name("LIST")
+                          ->check(positionList())
+                          ->each([&options](const std::string& text) {
+                              options.positions = parsePositions(text).value_or(std::vector<int>{});
+                          });
     position->needs(board);
+    positions->needs(board);
+    positions->excludes(position);
+    // A board alone names no sensor.
+    app.callback([board, position, positions] {
+        if (board->count() > 0 && position->count() == 0 && positions->count() == 0)
+            throw CLI::ValidationError("--board", "needs --position or --positions");
+    });
     app.add_flag("--log", options.log, "Print the communication log and actions on stderr");
+    app.add_flag("--trace", options.trace,
+                 "Print every frame on stderr in hexadecimal with its time and direction: "
+                 "\"12.345 > 02 41 ...\" sent, \"12.410 < ...\" received");
 }
 
 void openConnection(kvcom3::ISensMem& sensor, const ConnectionOptions& options) {

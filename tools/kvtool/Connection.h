@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -17,7 +18,10 @@ struct ConnectionOptions {
     int id = -1;
     int board = 0;
     int position = 0;
+    // --positions: the command runs once for each of these positions on the board.
+    std::vector<int> positions;
     bool log = false;
+    bool trace = false;
 };
 
 void addConnectionOptions(CLI::App& app, ConnectionOptions& options);

@@ -32,14 +32,6 @@ Reporter::~Reporter() {
     sensor_.Progress.disconnect(progressId_);
 }
 
-void Reporter::error(const kvcom3::KvError& e) {
-    error("error " + std::to_string(e.number()) + ": " + e.description());
-}
-
-void Reporter::error(const std::string& text) {
-    line(text);
-}
-
 void Reporter::line(const std::string& text) {
     clearBar();
     err_ << text << '\n' << std::flush;

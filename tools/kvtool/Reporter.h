@@ -6,7 +6,6 @@
 #include <string>
 
 #include "kvcom3/ISensMem.h"
-#include "kvcom3/KvError.h"
 
 namespace kvtool {
 
@@ -18,10 +17,6 @@ class Reporter {
     ~Reporter();
     Reporter(const Reporter&) = delete;
     Reporter& operator=(const Reporter&) = delete;
-
-    // The failure line scripts look for: "error NUMBER: DESCRIPTION".
-    void error(const kvcom3::KvError& e);
-    void error(const std::string& text);
 
   private:
     void line(const std::string& text);

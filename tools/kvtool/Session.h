@@ -23,12 +23,21 @@ struct Session {
 class CommandList {
   public:
     using Run = std::function<void(Session&)>;
+    // A command that needs no sensor; it returns the exit status.
+    using RunLocal = std::function<int(std::ostream& out, bool json)>;
 
     void add(CLI::App* app, Run run) { commands_.push_back({app, std::move(run)}); }
+    void addLocal(CLI::App* app, RunLocal run) { local_.push_back({app, std::move(run)}); }
     // Runs the command the parsed line chose; library failures leave as kvcom3::KvError.
     void run(Session& session) const {
         for (const Command& command : commands_)
             if (command.app->parsed()) command.run(session);
+    }
+    // The parsed command when it needs no sensor, else an empty function.
+    RunLocal parsedLocal() const {
+        for (const Local& command : local_)
+            if (command.app->parsed()) return command.run;
+        return {};
     }
 
   private:
@@ -36,7 +45,12 @@ class CommandList {
         CLI::App* app;
         Run run;
     };
+    struct Local {
+        CLI::App* app;
+        RunLocal run;
+    };
     std::vector<Command> commands_;
+    std::vector<Local> local_;
 };
 
 // Each adds its commands to `app` and their actions to `commands`.
@@ -46,5 +60,6 @@ void addValueCommands(CLI::App& app, CommandList& commands);
 void addWatchCommand(CLI::App& app, CommandList& commands);
 void addTreeCommand(CLI::App& app, CommandList& commands);
 void addCalibrationCommands(CLI::App& app, CommandList& commands);
+void addPortsCommand(CLI::App& app, CommandList& commands);
 
 }  // namespace kvtool

@@ -1,0 +1,51 @@
+#include "Run.h"
+
+#include <unistd.h>
+
+#include <exception>
+#include <iostream>
+#include <memory>
+
+#include "Interrupt.h"
+#include "Reporter.h"
+#include "kvcom3/Clock.h"
+#include "kvcom3/ISensMem.h"
+#include "kvcom3/KvError.h"
+
+namespace kvtool {
+
+std::string Outcome::text() const {
+    if (!number) return "error: " + description;
+    return "error " + std::to_string(*number) + ": " + description;
+}
+
+Outcome runOnce(const CommandList& commands, const ConnectionOptions& options, bool json,
+                std::ostream& out) {
+    // Shared, because the calibration library holds on to the sensor it is given.
+    auto shared = std::make_shared<kvcom3::ISensMem>();
+    kvcom3::ISensMem& sensor = *shared;
+    // A progress bar would tear the frame trace apart.
+    const bool bar = isatty(STDERR_FILENO) == 1 && !options.trace;
+    Reporter reporter(sensor, std::cerr, options.log, bar);
+    cancelOnInterrupt(sensor);
+    Outcome outcome;
+    try {
+        openConnection(sensor, options);
+        Session session{shared, out, json};
+        commands.run(session);
+        out.flush();
+    } catch (const kvcom3::KvError& e) {
+        outcome = {true, e.number(), e.description()};
+    } catch (const std::exception& e) {
+        outcome = {true, std::nullopt, e.what()};
+    }
+    try {
+        closeConnection(sensor, options);
+    } catch (const kvcom3::KvError& e) {
+        if (!outcome.failed) outcome = {true, e.number(), e.description()};
+    }
+    kvcom3::setEventPump(nullptr);
+    return outcome;
+}
+
+}  // namespace kvtool

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+#include "PortScan.h"
+
+namespace kvtool {
+
+// Whether a ttyS* port has a UART: the sysfs "type" of the port, or, where sysfs has none, what
+// the driver reports for the device node. A port that cannot be asked counts as present.
+bool hasUart(const std::filesystem::path& sysTty, const std::filesystem::path& node);
+
+// The USB device above a tty in sysfs (`sysTty` is <sys>/class/tty/<name>), if it is on USB.
+std::optional<UsbIdentity> usbIdentity(const std::filesystem::path& sysTty,
+                                       const std::filesystem::path& sysRoot);
+
+}  // namespace kvtool
