@@ -74,7 +74,8 @@ bool cutShortOnTheBench(std::int32_t start, const std::vector<std::uint8_t>& val
 std::string SoakFigures::summary(const std::string& title) const {
     std::ostringstream out;
     out << title << ": transfers tried " << operations << " (sensor exchanges " << attempts
-        << "), faults injected " << faultsInjected << ", failed " << failures << " (all attempts "
+        << "), faults injected " << faultsInjected << " (" << faultsOnDoomed
+        << " on transfers faulted at every attempt), failed " << failures << " (all attempts "
         << "faulted " << doomed << "), wrong error numbers " << wrongNumbers
         << ", wrong values served " << wrongValues << ", crashes " << crashes << ", hangs " << hangs
         << ", port left open " << portLeftOpen << ", EEPROM left unlocked " << eepromUnlocked
@@ -371,6 +372,7 @@ void SoakRun::run(long operations) {
         for (auto it = scheduled_.upper_bound(first); it != scheduled_.end() && it->first <= last;
              ++it) {
             ++figures_.faultsInjected;
+            figures_.faultsOnDoomed += p.doomed;
         }
         figures_.failures += failed;
         check(p, written, failed, number, first, last);

@@ -19,6 +19,7 @@ struct SoakFigures {
     long operations = 0;        // reads, writes and commands started
     long attempts = 0;          // exchanges the sensor took part in
     long faultsInjected = 0;    // scheduled faults that met an exchange
+    long faultsOnDoomed = 0;    // of them, on transfers faulted at every attempt
     long failures = 0;          // operations that ended in an error
     long doomed = 0;            // operations whose every attempt was given a fault
     long wrongNumbers = 0;      // an error other than the one the faults call for, or none
