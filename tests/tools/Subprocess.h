@@ -45,9 +45,7 @@ class VirtualSensor {
     // The pty's path, as kvtool's --device takes it.
     const std::string& link() const { return process_.path(); }
     // What the sensor printed since it started, for failure messages.
-    std::string output() const {
-        return process_.process().readAll(std::chrono::milliseconds(0));
-    }
+    std::string output() const { return process_.process().readAll(std::chrono::milliseconds(0)); }
 
   private:
     mutable kvtest::KvsimProcess process_;
