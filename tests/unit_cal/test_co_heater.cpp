@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <functional>
 #include <sstream>
 
 #include "CoFixture.h"
@@ -45,6 +46,16 @@ class CoHeater : public CoFixture {
     void freezeSignal() {
         const std::uint8_t hold = sensor->read(kvsim::Space::RAM, 377);
         sensor->write(kvsim::Space::RAM, 377, static_cast<std::uint8_t>(hold | 0x20));
+    }
+    // The element's signal follows `signal` of the seconds passed, whatever the heater does.
+    void scriptSignal(std::function<int(int)> signal) {
+        freezeSignal();
+        const double start = seconds();
+        kvcom3::setEventPump([this, start, signal] {
+            const auto value = static_cast<std::uint16_t>(signal(int(seconds() - start)));
+            sensor->write(kvsim::Space::RAM, 12 + 2 * 13, static_cast<std::uint8_t>(value >> 8));
+            sensor->write(kvsim::Space::RAM, 12 + 2 * 13 + 1, static_cast<std::uint8_t>(value));
+        });
     }
     std::vector<std::string> readingLines() {
         std::vector<std::string> lines;
@@ -174,13 +185,7 @@ TEST_F(CoHeater, AWetAirResistanceTheElementCannotReachFails) {
 }
 
 TEST_F(CoHeater, ASignalThatStaysBelowTheWindowIsADividerTooLow) {
-    freezeSignal();
-    // A signal that creeps up by a count a second, far below the target.
-    kvcom3::setEventPump([this] {
-        const auto value = static_cast<std::uint16_t>(20000 + static_cast<int>(seconds()));
-        sensor->write(kvsim::Space::RAM, 12 + 2 * 13, static_cast<std::uint8_t>(value >> 8));
-        sensor->write(kvsim::Space::RAM, 12 + 2 * 13 + 1, static_cast<std::uint8_t>(value));
-    });
+    scriptSignal([](int s) { return 20000 + s; });  // creeping up, far below the target
     auto proc = heaterCal(kHeaterOhm, wetAirFor(30000));
     const kvcom3::KvError e = errorOf([&] { proc->Run(); });
     EXPECT_EQ(e.number(), 1008) << e.description();
@@ -189,6 +194,16 @@ TEST_F(CoHeater, ASignalThatStaysBelowTheWindowIsADividerTooLow) {
     EXPECT_NEAR(sensorWord("eawPar_3"), H0 + 10000, 10) << "the fine steps raised the drive";
     EXPECT_EQ(readingLines().size(), 6u + 10 * 21) << "one coarse cycle, ten fine ones";
     EXPECT_TRUE(notSet(input(proc, "cvHeaterCalRIWA")));
+}
+
+TEST_F(CoHeater, ASignalAboveTheWindowInTheFinePhaseIsADividerTooHigh) {
+    // Below the target at the end of the first cycle (six seconds), which starts the fine
+    // phase; above the window from then on.
+    scriptSignal([](int s) { return s < 10 ? 29000 + s : 40000 + s; });
+    auto proc = heaterCal(kHeaterOhm, wetAirFor(30000));
+    const kvcom3::KvError e = errorOf([&] { proc->Run(); });
+    EXPECT_EQ(e.number(), 1007) << e.description();
+    EXPECT_EQ(e.description(), "COdivider to high ");
 }
 
 TEST_F(CoHeater, FullDriveBelowTheTargetIsTooLowASignal) {
