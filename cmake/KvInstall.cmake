@@ -14,6 +14,8 @@ endfunction()
 # kv_install_library(target export header_root): the library in the export set `export`, and the
 # headers under header_root (a folder holding the library's own include folder).
 function(kv_install_library target export header_root)
+  # kvcal3 finds kvcom3 beside itself wherever the two are installed.
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN")
   install(TARGETS ${target} EXPORT ${export}
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
