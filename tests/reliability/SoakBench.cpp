@@ -23,10 +23,7 @@ constexpr int kHorizon = 300;           // exchanges scheduled ahead of one oper
 constexpr double kBudgetSeconds = 200;  // far beyond any operation that retries as it should
 constexpr std::size_t kProblemsKept = 8;
 
-constexpr std::uint8_t kPartByte = 19 << 3;  // platform 8
 constexpr std::int32_t kSizeCodeAdr = 2025;  // (2048 - 1) AND 0xFFE9
-constexpr std::int32_t kRamSize = 1024;
-constexpr std::int32_t kEepromSize = 2048;
 constexpr std::int32_t kFlashSize = 256;
 constexpr std::int32_t kRegisterBytes = 256;
 
@@ -36,15 +33,6 @@ const std::vector<Fault> kKvbusMix{Fault::NoCtr,     Fault::WrongCtr,    Fault::
 const std::vector<Fault> kModbusMix{Fault::NoAck,        Fault::WrongAck,  Fault::BadChecksum,
                                     Fault::ShortReply,   Fault::LateReply, Fault::Noise,
                                     Fault::EepromBitFlip};
-
-std::int32_t limitOf(std::uint8_t memType) {
-    switch (memType) {
-        case kvcom3::kvRAM: return kRamSize;
-        case kvcom3::kvEEPROM: return kEepromSize;
-        case kvcom3::kvFLASH: return kFlashSize;
-        default: return kRegisterBytes;
-    }
-}
 
 bool has(const std::set<Fault>& faults, Fault f) {
     return faults.count(f) != 0;
@@ -84,10 +72,11 @@ std::string SoakFigures::summary(const std::string& title) const {
     return out.str();
 }
 
-std::shared_ptr<kvtest::FakeSensor> soakSensor() {
-    auto sensor = std::make_shared<kvtest::FakeSensor>(8, true, 2);
+std::shared_ptr<kvtest::FakeSensor> soakSensor(int platform) {
+    const bool eight = platform == 8;
+    auto sensor = std::make_shared<kvtest::FakeSensor>(platform, eight, eight ? 2 : 1);
     auto& ram = sensor->memory(kvsim::Space::RAM);
-    ram[65] = kPartByte;
+    ram[65] = static_cast<std::uint8_t>((eight ? 19 : 27) << 3);
     auto& eeprom = sensor->memory(kvsim::Space::EEPROM);
     for (std::size_t i = 0; i < eeprom.size(); ++i) eeprom[i] = static_cast<std::uint8_t>(i ^ 0x5A);
     eeprom[kSizeCodeAdr] = 1;  // 2 kB
@@ -107,7 +96,18 @@ SoakRun::SoakRun(kvsim::Line& line, kvtest::FakeSensor& sensor, kvcom3::clsAdres
       level_(level),
       port_(port),
       protocol_(protocol),
-      random_(seed) {}
+      random_(seed),
+      wordEeprom_(!sensor.byteAccess()) {}
+
+// Platform 6 reaches RAM with one address byte and bit 8, and has 512 bytes of EEPROM.
+std::int32_t SoakRun::limitOf(std::uint8_t memType) const {
+    switch (memType) {
+        case kvcom3::kvRAM: return wordEeprom_ ? 512 : 1024;
+        case kvcom3::kvEEPROM: return wordEeprom_ ? 512 : 2048;
+        case kvcom3::kvFLASH: return kFlashSize;
+        default: return kRegisterBytes;
+    }
+}
 
 int SoakRun::random(int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(random_);
@@ -144,10 +144,15 @@ SoakRun::Plan SoakRun::plan() {
         p.memType = kvcom3::kvEEPROM;
         p.count = random(1, 8);
         p.start = random(0, 1900);  // clear of the size code and the identification at the end
+        if (wordEeprom_) {
+            // Whole words, as this EEPROM is written.
+            p.count = 2 * random(1, 4);
+            p.start = 2 * random(0, (limitOf(p.memType) - p.count) / 2);
+        }
     } else {
         p.memType = kvcom3::kvRAM;
         p.count = random(1, 8);
-        p.start = random(100, kRamSize - p.count);  // clear of the part byte
+        p.start = random(100, limitOf(p.memType) - p.count);  // clear of the part byte
     }
     return p;
 }
@@ -167,7 +172,8 @@ SoakRun::Plan SoakRun::doomedPlan() {
         p.op = Op::Write;
         p.memType = kvcom3::kvRAM;
         p.count = random(1, 4);
-        p.start = 16 * random(7, 60) + random(0, 16 - p.count);  // within one 16-byte row
+        // Within one 16-byte row.
+        p.start = 16 * random(7, limitOf(p.memType) / 16 - 4) + random(0, 16 - p.count);
         return p;
     }
     p.op = Op::Read;

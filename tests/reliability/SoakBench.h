@@ -34,8 +34,9 @@ struct SoakFigures {
     std::string summary(const std::string& title) const;
 };
 
-// A sensor of platform 8 (byte access, command set 2) with recognisable memories and registers.
-std::shared_ptr<kvtest::FakeSensor> soakSensor();
+// A sensor of platform 8 (byte access, command set 2) or 6 (word EEPROM, command set 1) with
+// recognisable memories and registers.
+std::shared_ptr<kvtest::FakeSensor> soakSensor(int platform = 8);
 
 // Runs seeded random reads, writes and commands of every memory type of the protocol through
 // `level` on port `port`, with a seeded random fault on `faultRate` of the exchanges. Every
@@ -75,6 +76,7 @@ class SoakRun {
     std::uint8_t sensorByte(std::uint8_t memType, std::int32_t adr) const;
     void problem(long& counter, const std::string& text);
     int random(int low, int high);
+    std::int32_t limitOf(std::uint8_t memType) const;
 
     kvsim::Line& line_;
     kvtest::FakeSensor& sensor_;
@@ -82,6 +84,7 @@ class SoakRun {
     int port_;
     kvsim::Protocol protocol_;
     std::mt19937 random_;
+    bool wordEeprom_;
     std::map<std::uint32_t, kvsim::Fault> scheduled_;  // exchange number -> fault
     SoakFigures figures_;
 };

@@ -4,6 +4,7 @@
 // KV_SOAK_SEED the seed; scripts/soak.sh runs the long version.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -116,6 +117,36 @@ TEST_P(FaultSoak, LeavePortOpenKeepsThePortOpenAfterAFailure) {
     line->clearFaults();
     EXPECT_EQ(level.Value(200, 1, kvcom3::kvRAM, true), sensor->read(kvsim::Space::RAM, 200));
     EXPECT_TRUE(kvcom3::portSlot(kPort).isOpen());
+}
+
+// Platform 6: EEPROM by words, command set 1, the unlock through RAM 230 and the copy of EEPROM to
+// RAM after every EEPROM write.
+TEST(FaultSoakWordEeprom, EveryTransferEndsWithTheSensorsBytesOrTheNumberItsFaultsCallFor) {
+    kvcom3::setClock(std::make_shared<kvcom3::ManualClock>());
+    kvcom3::gConnection = kvcom3::Connection{true, kPort, -1, 0, 0};
+    kvcom3::gLeavePortOpen = false;
+    kvcom3::gProtokoll = 0;
+    auto sensor = kvrel::soakSensor(6);
+    auto line = kvsim::makeLine({kvsim::Station{.sensor = sensor}});
+    kvcom3::bindPort(kPort, std::make_shared<kvsim::InProcessDevice>(line));
+    {
+        kvcom3::clsAdressLevel level;
+        kvrel::SoakRun soak(*line, *sensor, level, kPort, kvsim::Protocol::Kvbus,
+                            static_cast<std::uint32_t>(fromEnvironment("KV_SOAK_SEED", 20261208)));
+        soak.doomedEvery = 40;
+        soak.run(fromEnvironment("KV_SOAK_TRANSFERS", 1500));
+        const auto& f = soak.figures();
+        std::cout << f.summary("soak KVBUS platform 6 in process") << std::endl;
+        EXPECT_EQ(f.wrongNumbers + f.wrongValues + f.crashes + f.hangs + f.portLeftOpen +
+                      f.eepromUnlocked,
+                  0)
+            << f.summary("");
+        EXPECT_GT(f.faultsInjected, 0);
+        EXPECT_GT(std::count(sensor->commands.begin(), sensor->commands.end(), "EEPROMtoRAM"), 0);
+    }
+    kvcom3::unbindPort(kPort);
+    kvcom3::setClock(nullptr);
+    kvcom3::gConnection = kvcom3::Connection{};
 }
 
 INSTANTIATE_TEST_SUITE_P(Protocols, FaultSoak,
