@@ -87,7 +87,8 @@ def main():
         twice = int(b["first_bytes_read_twice"])
         row("ThermAdjust first tick (map and tree generated): transfers, wire bytes",
             f"{int(b['first_transfers'])} transfers, {int(b['first_wire_bytes'])} bytes, "
-            f"{int(b['first_bytes_read'])} bytes read", "no byte read twice", None)
+            f"{int(b['first_bytes_read'])} bytes read ({int(b['first_least_transfers'])} "
+            "transfers if neighbouring cells were read together)", "", None)
         row("ThermAdjust first tick: bytes read twice", f"{twice}", "0", twice == 0)
         later = int(b["later_transfers"])
         row("ThermAdjust later tick: transfers, wire bytes",
