@@ -74,6 +74,7 @@ check_installation() {
   [ -d "$at/share/kvcal3/def" ] || fail "no sensor definition folder $at/share/kvcal3/def"
   [ -f "$at/share/applications/thermadjust.desktop" ] || fail "no ThermAdjust desktop entry"
   [ -x "$at/bin/thermadjust" ] || fail "no thermadjust program"
+  [ -f "$at/share/man/man1/kvtool.1" ] || fail "no kvtool manual page"
 
   cmake -S tests/consumer -B "$consumer" -G Ninja -DCMAKE_PREFIX_PATH="$at" >/dev/null
   cmake --build "$consumer" >/dev/null
