@@ -80,7 +80,7 @@ def main():
     b = find(runs, "BM_WaitOneSecondForSilence")
     if b:
         row("CPU of a 1 s wait for a silent sensor", f"{b['cpu_ms_per_wait']:.2f} ms "
-            f"({b['cpu_ms_per_wait'] / 10:.2f} %)", "<= 1 %", b["cpu_ms_per_wait"] <= 10)
+            f"({b['cpu_ms_per_wait'] / 10:.2f} %)", "< 20 ms", b["cpu_ms_per_wait"] < 20)
 
     b = find(runs, "BM_ThermAdjustTickTransfers")
     if b:
