@@ -24,9 +24,12 @@ bool isSet(std::int32_t factor) noexcept {
     return factor != 0 && factor != 65535;
 }
 
-// A product the sensor firmware forms in 32 bits; beyond them it is an overflow.
+// A product or difference the sensor firmware forms in 32 bits; beyond them it is an overflow.
 std::int32_t product32(std::int32_t a, std::int32_t b) {
     return toLong(static_cast<double>(a) * static_cast<double>(b));
+}
+std::int32_t difference32(std::int32_t a, std::int32_t b) {
+    return toLong(static_cast<double>(a) - static_cast<double>(b));
 }
 
 }  // namespace
@@ -74,7 +77,7 @@ float targetUnit(std::int32_t count, std::int16_t table, const std::string& span
                  const CellReader& cells) {
     const std::int32_t span = cells(spanKey);
     if (isSet(span)) {
-        count = toLong(kZeroCount - product32(kZeroCount - count, span) / kFactorUnit);
+        count = toLong(kZeroCount - product32(difference32(kZeroCount, count), span) / kFactorUnit);
     }
     return tableUnit(std::clamp(count, 0, 65535), table, cells);
 }

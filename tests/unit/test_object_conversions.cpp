@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "ObjectTestCells.h"
 #include "objects/CaseScaling.h"
@@ -96,6 +97,10 @@ TEST_F(GasTable, SpanCorrection) {
     cells.values["span"] = 40000;
     EXPECT_EQ(errorNumber([&] { targetUnit(0, 2, "span", cells.reader()); }), 6)
         << "61440 x 40000 needs more than 32 bits";
+    cells.values["span"] = 1;
+    const std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
+    EXPECT_EQ(errorNumber([&] { targetUnit(lowest, 2, "span", cells.reader()); }), 6)
+        << "61440 minus the lowest Long needs more than 32 bits";
 }
 
 TEST_F(GasTable, ZeroAndSpanCorrection) {
