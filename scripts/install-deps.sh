@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libcli11-dev nlohmann-json3-dev
   libmodbus-dev mbpoll socat xvfb clang-format
+  clang libclang-rt-14-dev valgrind ccache
 )
 
 missing=()

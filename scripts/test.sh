@@ -1,25 +1,49 @@
 #!/usr/bin/env bash
 # The project's test command: installs what is missing, checks the formatting, builds with
-# warnings as errors, runs every test, then runs the unit tests again under ASan + UBSan.
+# warnings as errors, runs every test, runs every suite again under ASan + UBSan with leak
+# checking, one pseudo-terminal suite under valgrind, and each fuzz target for 30 seconds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc)
+# Most test time is spent waiting on the virtual sensor's real-time replies, not computing.
+test_jobs=$((jobs * 2))
 
 bash scripts/install-deps.sh
 
-echo "== format check"
+# Repeated runs rebuild only what changed.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
+step() { echo "== $1 ($(date -u +%H:%M:%S))"; }
+
+step "format check"
 git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
 
-echo "== build (warnings as errors)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_WERROR=ON -DKV_BUILD_BENCH=ON >/dev/null
+step "build (warnings as errors)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_WERROR=ON -DKV_BUILD_BENCH=ON \
+  "${launcher[@]}" >/dev/null
 cmake --build build -j "$jobs"
 
-echo "== tests"
-(cd build && ctest --output-on-failure -j "$jobs" --timeout 300)
+step "tests"
+(cd build && ctest --output-on-failure -j "$test_jobs" --timeout 300)
 
-echo "== sanitizer build (ASan + UBSan): unit tests"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKV_WERROR=ON -DKV_SANITIZE=ON >/dev/null
+step "valgrind: serial port and Modbus peer over pseudo-terminals"
+valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite \
+  build/tests/kvcom3_integration_tests --gtest_brief=1
+
+step "sanitizer build (ASan + UBSan + LeakSanitizer): every suite"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKV_WERROR=ON -DKV_SANITIZE=ON \
+  "${launcher[@]}" >/dev/null
 cmake --build build-asan -j "$jobs"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --output-on-failure -j "$jobs" -L 'unit|sim' --timeout 300)
+(cd build-asan &&
+  ASAN_OPTIONS=detect_leaks=1 \
+  LSAN_OPTIONS=suppressions="$root/tests/sanitizers/lsan.supp":print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j "$test_jobs" --timeout 600)
+
+step "fuzzing: 30 seconds per target"
+bash scripts/fuzz.sh 30
+step "done"
