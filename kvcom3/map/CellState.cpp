@@ -32,12 +32,12 @@ Variant combinedState(const CellBits& cell, const StateBytes& state) {
 }
 
 void setState(const CellBits& cell, const StateBytes& state, const Variant& value) {
-    if (cell.nrOfBytes < 1) clsErrors().Raise(errCannotMask);
+    // A refused cell leaves every byte's state as it was.
+    if (cell.nrOfBytes < 1 || cell.nrOfBytes > 3) clsErrors().Raise(errCannotMask);
     // True is -1 and False 0, so their shares set and clear every bit of the cell.
     const std::int64_t wanted = value.toLong();
     const std::int64_t mask = static_cast<std::uint32_t>(cell.adrMask);
     for (std::int32_t i = 0; i < cell.nrOfBytes; ++i) {
-        if (i >= 3) clsErrors().Raise(errCannotMask);
         // Bytes above the 32-bit value (first bytes of a long cell) hold no bits of the mask.
         const int shift = std::min(8 * significance(cell, i), 63);
         const auto share = static_cast<std::uint8_t>(cell.adrMask != 0 ? mask >> shift : 255);
