@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and fuzzes each one in turn for SECONDS (default 30),
-# starting from a copy of its seed corpus. Fails when any target finds something (crash, sanitizer
-# report, leak, time-out); the reproducer is left in the log directory. Prints executions per target.
+# Builds the libFuzzer targets with clang and fuzzes each one for SECONDS (default 30), as many
+# side by side as there are cores, starting from a copy of its seed corpus. Fails when any target
+# finds something (crash, sanitizer report, leak, time-out); the reproducer is left in the log
+# directory. Prints executions per target.
 #
 #   scripts/fuzz.sh [SECONDS]
 #   KV_FUZZ_BUILD  build directory (default build-fuzz)
 #   KV_FUZZ_LOGS   where logs, grown corpora and reproducers go (default <build>/fuzz-runs)
 #   KV_FUZZ_ONLY   space-separated target names to run instead of all of them
+#   KV_FUZZ_JOBS   how many targets run at once (default: the number of cores)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -27,23 +29,36 @@ if [ -n "${KV_FUZZ_ONLY:-}" ]; then read -r -a targets <<<"$KV_FUZZ_ONLY"; fi
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
 mkdir -p "$logs"
-failed=0
-for target in "${targets[@]}"; do
-  work="$logs/$target"
+
+# fuzz_one TARGET: one campaign from a fresh copy of the seeds; its verdict goes to verdict.txt.
+fuzz_one() {
+  local target=$1 work="$logs/$1" status=0 runs
   rm -rf "$work"
   mkdir -p "$work/corpus" "$work/artifacts"
   cp tests/fuzz/corpus/"$target"/* "$work/corpus/"
-  status=0
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1 \
     "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$work/artifacts/" "$work/corpus" \
     >"$work/log.txt" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log.txt" | tail -1)
   if [ "$status" -ne 0 ]; then
-    echo "FINDING $target (exit $status): see $work/log.txt and $work/artifacts/"
-    failed=1
+    echo "FINDING $target (exit $status): see $work/log.txt and $work/artifacts/" >"$work/verdict.txt"
   else
-    echo "ok $target: ${runs:-?} executions in ${seconds}s"
+    echo "ok $target: ${runs:-?} executions in ${seconds}s" >"$work/verdict.txt"
   fi
+}
+
+# Each target is single-threaded, so as many run side by side as there are cores.
+parallel=${KV_FUZZ_JOBS:-$(nproc)}
+for target in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do wait -n || true; done
+  fuzz_one "$target" &
+done
+wait
+
+failed=0
+for target in "${targets[@]}"; do
+  cat "$logs/$target/verdict.txt"
+  grep -q '^ok ' "$logs/$target/verdict.txt" || failed=1
 done
 exit "$failed"

@@ -120,7 +120,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
   -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DKV_WERROR=ON -DKV_BUILD_TESTS=OFF -DKV_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
-cmake --build "$build" -j 2
+cmake --build "$build" -j "$(nproc)"
 
 echo "== Debian package"
 rm -f "$build"/package/*.deb

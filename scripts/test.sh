@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The project's test command: installs what is missing, checks the formatting, builds with
 # warnings as errors, runs every test, runs every suite again under ASan + UBSan with leak
-# checking, one pseudo-terminal suite under valgrind, and each fuzz target for 30 seconds.
+# checking, one pseudo-terminal suite under valgrind, each fuzz target for 30 seconds, and checks
+# the Debian package the way an integrator meets it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -11,10 +12,12 @@ test_jobs=$((jobs * 2))
 
 bash scripts/install-deps.sh
 
-# Repeated runs rebuild only what changed.
+# Repeated runs rebuild only what changed, also from a fresh clone in another folder: the cache
+# keys on paths relative to the checkout.
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
 fi
 
 step() { echo "== $1 ($(date -u +%H:%M:%S))"; }
@@ -46,4 +49,7 @@ cmake --build build-asan -j "$jobs"
 
 step "fuzzing: 30 seconds per target"
 bash scripts/fuzz.sh 30
+
+step "package: the .deb built, installed with apt-get and used by an outside project"
+bash scripts/package-check.sh
 step "done"
