@@ -196,8 +196,7 @@ class BadProfile : public ::testing::Test {
         return path.string();
     }
     std::string shipped(const std::string& patch) {
-        std::ifstream in(std::filesystem::path(__FILE__).parent_path() /
-                         "../../sim/profiles/p8-co2-temp-rh.json");
+        std::ifstream in(std::filesystem::path(KV_SOURCE_DIR) / "sim/profiles/p8-co2-temp-rh.json");
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         file("base", text);
         return file("patched", "{\"extends\": \"base\", " + patch + "}");

@@ -13,7 +13,7 @@ namespace kvtool_test {
 namespace {
 
 std::string manualPage() {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "../../tools/kvtool/kvtool.1";
+    const auto path = std::filesystem::path(KV_SOURCE_DIR) / "tools/kvtool/kvtool.1";
     std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
