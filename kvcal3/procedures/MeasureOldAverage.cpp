@@ -3,28 +3,12 @@
 #include <cmath>
 
 #include "kvcal3/kvCalProcedure.h"
-#include "kvcom3/Clock.h"
 #include "kvcom3/KvError.h"
 #include "kvcom3/VbTypes.h"
 #include "procedures/CommonNodes.h"
+#include "procedures/PumpedWait.h"
 
 namespace kvcal3 {
-
-namespace {
-
-// How often the user interface gets its turn while a lamp period passes.
-constexpr std::chrono::milliseconds kPumpInterval{50};
-
-// Waits one period on the steady library clock, letting window events run meanwhile.
-void waitPeriod(std::chrono::milliseconds period) {
-    const kvcom3::Deadline deadline(period);
-    while (!deadline.expired()) {
-        kvcom3::pumpEvents();
-        kvcom3::Sleep(std::min(deadline.remaining(), kPumpInterval));
-    }
-}
-
-}  // namespace
 
 std::int32_t kvCalProcedure::MeasureOldAverage() {
     const float periodS =
@@ -40,7 +24,7 @@ std::int32_t kvCalProcedure::MeasureOldAverage() {
     const std::chrono::milliseconds period{std::max(0LL, std::llround(periodS * 1000.0))};
     std::int64_t sum = 0;
     for (int i = 0; i < n; ++i) {
-        waitPeriod(period);
+        waitPumpingEvents(period);
         sum += commonNodeValue(kvcom3::CO2Old, true).toLong();
         if (sum > INT32_MAX || sum < INT32_MIN) {
             kvcom3::raisePlatformError(kvcom3::platform_error::Overflow, "CO2 signal sum");
