@@ -16,10 +16,7 @@ seconds=${1:-30}
 build=${KV_FUZZ_BUILD:-build-fuzz}
 logs=${KV_FUZZ_LOGS:-$build/fuzz-runs}
 
-launcher=()
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-fi
+source scripts/compiler-cache.sh
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKV_FUZZ=ON -DKV_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
 

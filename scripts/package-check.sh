@@ -115,8 +115,7 @@ bash scripts/install-deps.sh
 
 echo "== Release build in $build"
 # -O2 as Debian builds its packages; GCC 12 at -O3 warns falsely about vector inserts.
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+source scripts/compiler-cache.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
   -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DKV_WERROR=ON -DKV_BUILD_TESTS=OFF -DKV_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null

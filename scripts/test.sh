@@ -12,13 +12,8 @@ test_jobs=$((jobs * 2))
 
 bash scripts/install-deps.sh
 
-# Repeated runs rebuild only what changed, also from a fresh clone in another folder: the cache
-# keys on paths relative to the checkout.
-launcher=()
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
-fi
+# Repeated runs rebuild only what changed, also from a fresh clone in another folder.
+source scripts/compiler-cache.sh
 
 step() { echo "== $1 ($(date -u +%H:%M:%S))"; }
 
