@@ -89,4 +89,8 @@ struct Profile {
 // replace those of the other (a JSON merge patch). Throws std::runtime_error naming the file.
 Profile loadProfile(const std::filesystem::path& file);
 
+// The file a profile name stands for: a path (with a folder or ending in .json) as given, else the
+// shipped profile of that name, installed beside kvsim or in the source tree.
+std::filesystem::path profileFile(const std::string& nameOrPath);
+
 }  // namespace kvsim

@@ -28,14 +28,14 @@ fs::path profileDir() {
     return KVSIM_PROFILE_DIR;
 }
 
+}  // namespace
+
 fs::path profileFile(const std::string& nameOrPath) {
     if (nameOrPath.empty()) throw std::runtime_error("no profile named");
     const fs::path given(nameOrPath);
     if (given.has_parent_path() || given.extension() == ".json") return given;
     return profileDir() / (nameOrPath + ".json");
 }
-
-}  // namespace
 
 std::unique_ptr<Sensor> Sensor::fromProfile(const std::string& nameOrPath) {
     const fs::path file = profileFile(nameOrPath);

@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <span>
 #include <string>
@@ -28,8 +27,7 @@ const std::vector<kvsim::Profile>& profiles() {
     static const std::vector<kvsim::Profile> parsed = [] {
         std::vector<kvsim::Profile> all;
         for (const auto& name : kvsim::Sensor::profileNames())
-            all.push_back(kvsim::loadProfile(std::filesystem::path(KV_SOURCE_DIR) / "sim/profiles" /
-                                             (name + ".json")));
+            all.push_back(kvsim::loadProfile(kvsim::profileFile(name)));
         return all;
     }();
     return parsed;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/Profile.h"
 #include "test_model_support.h"
 
 namespace kvsim::testing {
@@ -196,7 +197,7 @@ class BadProfile : public ::testing::Test {
         return path.string();
     }
     std::string shipped(const std::string& patch) {
-        std::ifstream in(std::filesystem::path(KV_SOURCE_DIR) / "sim/profiles/p8-co2-temp-rh.json");
+        std::ifstream in(profileFile("p8-co2-temp-rh"));
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         file("base", text);
         return file("patched", "{\"extends\": \"base\", " + patch + "}");
