@@ -120,7 +120,8 @@ void ISensMem::Connect(std::int16_t intComPort, std::int16_t intComID, std::int1
         comIDx_ = intComIDx;
         comIDy_ = intComIDy;
         Install();
-    } catch (const KvError&) {
+    } catch (...) {
+        // Whatever went wrong, no later call may talk to a sensor it never connected to.
         gConnection.OnLine = false;
         throw;
     }
