@@ -3,6 +3,7 @@
 #include <charconv>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "kvcom3/VbTypes.h"
 
@@ -37,7 +38,9 @@ bool type_caster<kvcom3::Variant>::load(handle source, bool) {
     } else if (PyFloat_Check(source.ptr())) {
         value = kvcom3::Variant(PyFloat_AsDouble(source.ptr()));
     } else if (PyUnicode_Check(source.ptr())) {
-        value = kvcom3::Variant(source.cast<std::string>());
+        make_caster<std::string> text;
+        if (!text.load(source, false)) return false;
+        value = kvcom3::Variant(cast_op<std::string&&>(std::move(text)));
     } else if (isinstance<kvcom3::VariantObject>(source)) {
         value = kvcom3::Variant(source.cast<std::shared_ptr<kvcom3::VariantObject>>());
     } else {
