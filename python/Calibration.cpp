@@ -62,7 +62,10 @@ class ScriptUser final : public UserInteraction {
                 SignalReader& reader;
                 ~Close() { reader.close(); }
             } close{*reader};
-            return (*showReading_)(Prompt, reader).cast<ReadingChoice>();
+            const py::object choice = (*showReading_)(Prompt, reader);
+            if (!py::isinstance<ReadingChoice>(choice))
+                throw py::type_error("show_reading must return a kvsensor.ReadingChoice");
+            return choice.cast<ReadingChoice>();
         });
     }
 

@@ -49,3 +49,25 @@ def test_temperature_offset_adjustment_answered_from_python(start_sensor, input_
             assert raised.value.cancelled
         assert temperature.Value(True) == pytest.approx(before, abs=0.05)
     assert prompts == ["Please enter correct temperature"]
+
+
+@pytest.mark.parametrize("choice", [kvsensor.ReadingChoice.Next, kvsensor.ReadingChoice.Cancel])
+def test_reading_display_watched_from_python(start_sensor, choice):
+    sensor = connect(start_sensor("--profile", PROFILE, "--no-noise"))
+    readings = []
+
+    def show_reading(prompt, read):
+        readings.extend([read(), read()])
+        return choice
+
+    kvsensor.set_user_interaction(None, show_reading)
+    calibration = kvsensor.ISensCalibration()
+    calibration.SetSensor(sensor)
+    procedure = calibration.GetProcedure("cpCO2ZeroCal")
+    if choice == kvsensor.ReadingChoice.Next:
+        procedure.ShowReadings()
+    else:
+        with pytest.raises(kvsensor.KvError) as raised:
+            procedure.ShowReadings()
+        assert raised.value.cancelled
+    assert len(readings) == 2 and all(reading > 0 for reading in readings)
