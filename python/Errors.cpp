@@ -40,14 +40,26 @@ class KvError(RuntimeError):
         return self.number == CANCEL
 )";
 
+// A kvsensor.KvError as the library's error; nothing when its number or description is not
+// what the class holds (a script that set them to something else).
+std::optional<kvcom3::KvError> libraryError(py::error_already_set& error) {
+    if (!error.matches(kvErrorType)) return std::nullopt;
+    try {
+        const py::object raised = error.value();
+        return kvcom3::KvError(raised.attr("number").cast<std::int32_t>(),
+                               raised.attr("description").cast<std::string>());
+    } catch (const py::error_already_set&) {
+        // Fall through: handled as any other exception of the script.
+    } catch (const py::cast_error&) {
+        // Likewise.
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 [[noreturn]] void raiseIntoLibrary(py::error_already_set& error) {
-    if (error.matches(kvErrorType)) {
-        const py::object raised = error.value();
-        throw kvcom3::KvError(raised.attr("number").cast<std::int32_t>(),
-                              raised.attr("description").cast<std::string>());
-    }
+    if (auto known = libraryError(error)) throw *known;
     if (!pendingError) pendingError = std::move(error);
     throw kvcom3::KvError(kCancelNumber, kCancelText);
 }
