@@ -46,7 +46,7 @@ class ScriptUser final : public UserInteraction {
                                         const std::string& Default) override {
         if (!inputBox_) return std::nullopt;
         return callPython([&]() -> std::optional<std::string> {
-            const py::object answer = (*inputBox_)(Prompt, Title, Default);
+            const py::object answer = (*inputBox_)(toText(Prompt), toText(Title), toText(Default));
             if (answer.is_none()) return std::nullopt;
             // A number answers as the text a user would type for it.
             return py::str(answer).cast<std::string>();
@@ -62,7 +62,7 @@ class ScriptUser final : public UserInteraction {
                 SignalReader& reader;
                 ~Close() { reader.close(); }
             } close{*reader};
-            const py::object choice = (*showReading_)(Prompt, reader);
+            const py::object choice = (*showReading_)(toText(Prompt), reader);
             if (!py::isinstance<ReadingChoice>(choice))
                 throw py::type_error("show_reading must return a kvsensor.ReadingChoice");
             return choice.cast<ReadingChoice>();
