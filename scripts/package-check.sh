@@ -62,17 +62,17 @@ stop_sensor() {
 # sensor through the example script. The system's python3 finds a /usr installation by itself; a
 # staged one is named in PYTHONPATH.
 check_python_module() {
-  local at=$1 expected=$2 module folder path serial
-  module=$(find "$at/lib" -name 'kvsensor*.so' | head -n 1)
+  local at=$1 expected=$2 module folder serial
+  module=$(find "$at/lib" -maxdepth 3 -path '*/dist-packages/kvsensor*.so' | head -n 1)
   [ -n "$module" ] || fail "no kvsensor module under $at/lib"
   folder=$(dirname "$module")
   [ -f "$folder/kvsensor.pyi" ] || fail "no kvsensor.pyi beside $module"
-  path=""
-  [ "$at" = "$prefix" ] || path=$folder
-  (cd / && PYTHONPATH=$path /usr/bin/python3 -c 'import kvsensor; print(kvsensor.__file__)') \
-    >"$work/module" || fail "python3 cannot import kvsensor from $at"
+  local python=(env -u PYTHONPATH /usr/bin/python3)
+  [ "$at" = "$prefix" ] || python=(env PYTHONPATH="$folder" /usr/bin/python3)
+  (cd / && "${python[@]}" -c 'import kvsensor; print(kvsensor.__file__)') >"$work/module" ||
+    fail "python3 cannot import kvsensor from $at"
   [ "$(cat "$work/module")" = "$module" ] || fail "python3 imported $(cat "$work/module"), not $module"
-  serial=$(PYTHONPATH=$path /usr/bin/python3 examples/sensor_tree.py "$work/sensor" |
+  serial=$("${python[@]}" examples/sensor_tree.py "$work/sensor" |
     /usr/bin/python3 -c 'import json, sys; print(json.load(sys.stdin)["serialNumber"])')
   [ "$serial" = "$expected" ] || fail "the Python example read serial '$serial'"
   echo "   kvsensor imported from $folder; the example read the same serial number"
