@@ -45,7 +45,7 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "line (KVBUS or Modbus RTU): the libraries kvcom3 (communication, memory map, values with "
     "units) and kvcal3 (calibrations) with their headers, CMake and pkg-config files. The "
     "programs: kvtool for scripts, the service tool ThermAdjust and kvsim, a virtual sensor on a "
-    "pseudo-terminal.")
+    "pseudo-terminal. The Python module kvsensor gives scripts the same objects.")
 # The programs' compiled-in data folders (sensor profiles, definition files) follow the
 # configured prefix, so the package installs there too: configure with -DCMAKE_INSTALL_PREFIX=/usr.
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
@@ -53,5 +53,11 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The Python module is built for one minor version of the system's python3.
+if(KV_PYTHON)
+  math(EXPR kv_python_next "${Python_VERSION_MINOR} + 1")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}~), python3 (<< ${Python_VERSION_MAJOR}.${kv_python_next})")
+endif()
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 include(CPack)

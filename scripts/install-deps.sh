@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libcli11-dev nlohmann-json3-dev
   libmodbus-dev mbpoll socat xvfb clang-format
   clang libclang-rt-14-dev valgrind ccache
+  pybind11-dev python3-dev python3-pytest
 )
 
 missing=()

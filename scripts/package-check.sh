@@ -58,6 +58,26 @@ stop_sensor() {
   rm -f "$work/sensor"
 }
 
+# check_python_module PREFIX SERIAL: the kvsensor module under PREFIX, with its stubs, reads the
+# sensor through the example script. The system's python3 finds a /usr installation by itself; a
+# staged one is named in PYTHONPATH.
+check_python_module() {
+  local at=$1 expected=$2 module folder serial
+  module=$(find "$at/lib" -maxdepth 3 -path '*/dist-packages/kvsensor*.so' | head -n 1)
+  [ -n "$module" ] || fail "no kvsensor module under $at/lib"
+  folder=$(dirname "$module")
+  [ -f "$folder/kvsensor.pyi" ] || fail "no kvsensor.pyi beside $module"
+  local python=(env -u PYTHONPATH /usr/bin/python3)
+  [ "$at" = "$prefix" ] || python=(env PYTHONPATH="$folder" /usr/bin/python3)
+  (cd / && "${python[@]}" -c 'import kvsensor; print(kvsensor.__file__)') >"$work/module" ||
+    fail "python3 cannot import kvsensor from $at"
+  [ "$(cat "$work/module")" = "$module" ] || fail "python3 imported $(cat "$work/module"), not $module"
+  serial=$("${python[@]}" examples/sensor_tree.py "$work/sensor" |
+    /usr/bin/python3 -c 'import json, sys; print(json.load(sys.stdin)["serialNumber"])')
+  [ "$serial" = "$expected" ] || fail "the Python example read serial '$serial'"
+  echo "   kvsensor imported from $folder; the example read the same serial number"
+}
+
 # check_installation PREFIX BUILD_DIR: the programs and data under PREFIX work, and the outside
 # project built in BUILD_DIR against PREFIX reads the same sensor as kvtool.
 check_installation() {
@@ -91,6 +111,7 @@ check_installation() {
   grep -q ": cpSpaceTempOffsetAdjust$" "$work/catalogue" ||
     fail "the catalogue lacks the space temperature adjustment: $(cat "$work/catalogue")"
   echo "   serial number $serial read through ISensMem; $(wc -l <"$work/catalogue") procedures"
+  check_python_module "$at" "$expected"
   QT_QPA_PLATFORM=offscreen "$consumer/kv_ui" >/dev/null 2>"$work/ui.err" ||
     fail "the Qt look did not show its reading display: $(cat "$work/ui.err")"
 
@@ -127,6 +148,8 @@ rm -f "$build"/package/*.deb
 deb=$(ls "$build"/package/"$package"_*.deb)
 dpkg-deb --field "$deb" Package Version Depends
 dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6 || fail "the package does not depend on Qt"
+dpkg-deb --field "$deb" Depends | grep -q "python3 (<< " ||
+  fail "the package does not name the python3 its module is built for"
 
 echo "== staged installation in $stage"
 cmake --install "$build" --prefix "$stage" >/dev/null
