@@ -12,8 +12,9 @@ bool asBoolean(const QVariant& stored, const char* fallback) {
 }  // namespace
 
 PortChoice readPortChoice(const QVariant& comPort, const QVariant& kvbus, const QVariant& modbus) {
-    return PortChoice{comPort.isValid() ? comPort.toString() : QString("1"),
-                      asBoolean(kvbus, "True"), asBoolean(modbus, "False")};
+    const bool modbusAlone = asBoolean(modbus, "False") && !asBoolean(kvbus, "True");
+    return PortChoice{comPort.isValid() ? comPort.toString() : QString("1"), !modbusAlone,
+                      modbusAlone};
 }
 
 std::int16_t comPortNumber(const QString& text) {

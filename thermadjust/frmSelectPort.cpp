@@ -33,17 +33,11 @@ frmSelectPort::frmSelectPort(QWidget* parent) : QDialog(parent) {
     Frame1 = new QGroupBox("Protocol", this);
     optKVBUS = new QRadioButton("KVBUS", Frame1);
     optMODBUS = new QRadioButton("MODBUS", Frame1);
-    // Both may be unselected (stored so); the main window then uses Modbus.
+    // One protocol is always chosen: a click on the chosen one keeps it.
     auto* group = new QButtonGroup(this);
-    group->setExclusive(false);
+    group->setExclusive(true);
     group->addButton(optKVBUS);
     group->addButton(optMODBUS);
-    connect(optKVBUS, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) optMODBUS->setChecked(false);
-    });
-    connect(optMODBUS, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) optKVBUS->setChecked(false);
-    });
     auto* protocolLayout = new QVBoxLayout(Frame1);
     protocolLayout->addWidget(optKVBUS);
     protocolLayout->addWidget(optMODBUS);
@@ -74,7 +68,10 @@ frmSelectPort::frmSelectPort(QWidget* parent) : QDialog(parent) {
     Form_Load();
 }
 
-frmSelectPort::~frmSelectPort() = default;
+// The main window reads this one's controls, so it goes first.
+frmSelectPort::~frmSelectPort() {
+    main_.reset();
+}
 
 void frmSelectPort::Form_Load() {
     QSettings stored = settings();
@@ -95,16 +92,18 @@ void frmSelectPort::cmdOK_Click() {
         stored.setValue("KVBUS", asText(optKVBUS->isChecked()));
         stored.setValue("MODBUS", asText(optMODBUS->isChecked()));
     }
-    if (main_ == nullptr) {
-        main_ = new frmThermAdjust(*this);
-        connect(main_, &frmThermAdjust::programEnded, qApp, &QCoreApplication::quit,
-                Qt::QueuedConnection);
+    if (!main_) {
+        main_ = std::make_unique<frmThermAdjust>(*this);
+        // The end comes from a tick, so the event loop is running; quit() outside it is a no-op
+        // and leaves nothing queued behind.
+        connect(main_.get(), &frmThermAdjust::programEnded, qApp, &QCoreApplication::quit);
     }
     main_->show();
     main_->Timer1->start();
 }
 
 void frmSelectPort::cmdCancel_Click() {
-    // Without the main window open, closing this window ends the program.
-    if (main_ == nullptr || !main_->isVisible()) QCoreApplication::quit();
+    // Once the main window is open it alone ends the program (from its close branch); here
+    // Cancel only hides this window.
+    if (!main_) QCoreApplication::quit();
 }

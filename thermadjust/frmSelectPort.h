@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -27,7 +28,7 @@ class frmSelectPort : public QDialog {
     QPushButton* cmdCancel;
 
     // The main window once OK was clicked.
-    frmThermAdjust* mainWindow() const { return main_; }
+    frmThermAdjust* mainWindow() const { return main_.get(); }
 
   private slots:
     void cmdOK_Click();
@@ -36,5 +37,5 @@ class frmSelectPort : public QDialog {
   private:
     void Form_Load();
 
-    frmThermAdjust* main_ = nullptr;
+    std::unique_ptr<frmThermAdjust> main_;
 };

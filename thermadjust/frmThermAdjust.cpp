@@ -24,6 +24,7 @@ namespace {
 constexpr int kNormal = 0;
 constexpr int kHourglass = 11;
 constexpr int kArrowHourglass = 13;
+constexpr int kCycleInterval = 2000;
 
 std::optional<QString> askUser(QWidget* parent, const QString& prompt) {
     bool ok = false;
@@ -88,7 +89,9 @@ bool frmThermAdjust::event(QEvent* e) {
 }
 
 void frmThermAdjust::closeEvent(QCloseEvent* e) {
-    // The title-bar button behaves like "Close": the program ends from the timer's close branch.
+    // The title-bar button behaves like "Close": the program ends from the timer's close branch,
+    // which closes the window for good.
+    if (ended_) return;
     e->ignore();
     Command2_Click();
 }
@@ -101,6 +104,8 @@ void frmThermAdjust::Command2_Click() {
     setMousePointer(kHourglass);
     if (sensor_) sensor_->Cancel();
     closeRequest_ = true;
+    // The next tick closes; it need not wait out a two-second interval.
+    if (!ended_) Timer1->start(1);
 }
 
 std::int16_t frmThermAdjust::selectedPort() const {
@@ -116,9 +121,12 @@ void frmThermAdjust::Timer1_Timer() {
         bool& flag;
         ~TickEnd() { flag = false; }
     } tickEnd{inTick_};
+    // The libraries let window events run, so a Change click may arrive while this tick works;
+    // it is served by the next tick, not cleared with a request this one found.
+    const bool changeAtStart = changeRequest_;
     try {
-        // A connect that keeps failing must not keep the window from closing.
-        if (closeRequest_ && !sensor_) {
+        // The close comes first: a connect that keeps failing must not keep the window open.
+        if (closeRequest_) {
             closeBranch();
             return;
         }
@@ -129,14 +137,12 @@ void frmThermAdjust::Timer1_Timer() {
             connectBranch();
         } else if (changeRequest_) {
             changeBranch();
-        } else if (closeRequest_) {
-            closeBranch();
-            return;
         } else if (!errorLatched_) {
             normalCycle();
         }
+        // Clearing the connect request also absorbs the activation a closed dialog causes.
         connectRequest_ = false;
-        changeRequest_ = false;
+        if (changeAtStart) changeRequest_ = false;
         setMousePointer(kNormal);
     } catch (const kvcom3::KvError& e) {
         showError(QString::fromStdString(e.description()));
@@ -146,12 +152,16 @@ void frmThermAdjust::Timer1_Timer() {
 }
 
 void frmThermAdjust::connectBranch() {
-    calibration_ = std::make_unique<kvcal3::ISensCalibration>();
-    sensor_ = std::make_shared<kvcom3::ISensMem>();
-    sensor_->LetLeavePortOpen(true);
-    sensor_->LetProtokoll(selection_.optKVBUS->isChecked() ? kvcom3::kvKV : kvcom3::kvMB);
-    sensor_->Connect(selectedPort(), -1, 0, 0);
-    calibration_->SetSensor(sensor_);
+    // The objects are taken only once the connect succeeded: a failed one leaves nothing behind
+    // that the close branch would try to close.
+    auto calibration = std::make_unique<kvcal3::ISensCalibration>();
+    auto sensor = std::make_shared<kvcom3::ISensMem>();
+    sensor->LetLeavePortOpen(true);
+    sensor->LetProtokoll(selection_.optKVBUS->isChecked() ? kvcom3::kvKV : kvcom3::kvMB);
+    sensor->Connect(selectedPort(), -1, 0, 0);
+    calibration->SetSensor(sensor);
+    sensor_ = std::move(sensor);
+    calibration_ = std::move(calibration);
     Timer1->start();
 }
 
@@ -166,16 +176,25 @@ void frmThermAdjust::changeBranch() {
 }
 
 void frmThermAdjust::closeBranch() {
-    if (sensor_) sensor_->ClosePort(selectedPort());
+    // The program ends even when the port cannot be closed (a number beyond the port table, a
+    // port text changed to one out of range): the failure is only logged.
+    try {
+        if (sensor_) sensor_->ClosePort(selectedPort());
+    } catch (const std::exception& e) {
+        qWarning("ThermAdjust: closing the port failed: %s", e.what());
+    }
     sensor_.reset();
     calibration_.reset();
     Timer1->stop();
+    ended_ = true;
+    close();
+    setMousePointer(kNormal);
     emit programEnded();
 }
 
 void frmThermAdjust::normalCycle() {
     setMousePointer(kArrowHourglass);
-    Timer1->setInterval(2000);
+    Timer1->setInterval(kCycleInterval);
     auto node = sensor_->ObjectLevel()->GetNode("foChannelValue4");
     if (!node) kvcom3::raisePlatformError(kvcom3::platform_error::ObjectNotSet);
     QString value = QString::fromStdString(node->Value(true).toString());
@@ -193,4 +212,6 @@ void frmThermAdjust::showError(const QString& description) {
     errorLatched_ = true;
     btnChange->setEnabled(false);
     setMousePointer(kNormal);
+    // A request that failed is served again on the next tick, but not every millisecond.
+    Timer1->setInterval(kCycleInterval);
 }

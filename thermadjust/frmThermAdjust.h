@@ -69,4 +69,6 @@ class frmThermAdjust : public QWidget {
     bool closeRequest_ = false;
     bool errorLatched_ = false;
     bool inTick_ = false;
+    // The close branch ran: the window closes for good and no tick runs any more.
+    bool ended_ = false;
 };

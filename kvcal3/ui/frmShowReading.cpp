@@ -41,11 +41,12 @@ frmShowReading::frmShowReading(QWidget* parent) : QDialog(parent) {
     Command2->setGeometry(twips(2708, 3330, 1245, 315));
     Timer1 = new QTimer(this);
 
-    connect(Command1, &QPushButton::clicked, this, [this] {
-        blnCancelPressed = true;
-        hide();
-    });
-    connect(Command2, &QPushButton::clicked, this, [this] { hide(); });
+    // Enter means Next even while Cancel has the focus.
+    Command1->setAutoDefault(false);
+    Command2->setDefault(true);
+
+    connect(Command1, &QPushButton::clicked, this, &frmShowReading::reject);
+    connect(Command2, &QPushButton::clicked, this, &frmShowReading::accept);
     connect(Timer1, &QTimer::timeout, this, &frmShowReading::Tick);
 }
 
@@ -53,6 +54,12 @@ void frmShowReading::Clear() {
     history_.Clear();
     Picture1->Cls();
     blnCancelPressed = false;
+}
+
+void frmShowReading::reject() {
+    // Escape and the window's close end here too: only Next lets the calibration go ahead.
+    blnCancelPressed = true;
+    QDialog::reject();
 }
 
 void frmShowReading::showEvent(QShowEvent* event) {

@@ -2,6 +2,7 @@
 // three texts separated by NUL bytes (a missing one is absent from the store).
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     stored.resize(3);
     const PortChoice choice = readPortChoice(stored[0], stored[1], stored[2]);
+    // One protocol is always chosen, whatever the store holds.
+    if (choice.kvbus == choice.modbus) std::abort();
     try {
         comPortNumber(choice.comPort);
     } catch (const kvcom3::KvError&) {

@@ -81,6 +81,33 @@ TEST_F(ShowReading, NextReturnsWithTheReadingShown) {
     EXPECT_FALSE(form.isVisible());
 }
 
+TEST_F(ShowReading, OnlyNextGoesAhead) {
+    struct Row {
+        const char* way;
+        std::function<void(frmShowReading&)> act;
+        ReadingChoice expected;
+    };
+    const Row rows[] = {
+        {"Next", [](frmShowReading& f) { QTest::mouseClick(f.Command2, Qt::LeftButton); },
+         ReadingChoice::Next},
+        // The worst case for Enter: the focus on Cancel.
+        {"Enter", [](frmShowReading& f) { QTest::keyClick(f.Command1, Qt::Key_Return); },
+         ReadingChoice::Next},
+        {"Cancel", [](frmShowReading& f) { QTest::mouseClick(f.Command1, Qt::LeftButton); },
+         ReadingChoice::Cancel},
+        {"Escape", [](frmShowReading& f) { QTest::keyClick(&f, Qt::Key_Escape); },
+         ReadingChoice::Cancel},
+        {"window close", [](frmShowReading& f) { f.close(); }, ReadingChoice::Cancel},
+    };
+    frmShowReading form;
+    EXPECT_TRUE(form.Command2->isDefault());
+    for (const Row& row : rows) {
+        whenShown(form, [&] { row.act(form); });
+        EXPECT_EQ(form.ShowModal("p", counter), row.expected) << row.way;
+        EXPECT_FALSE(form.isVisible()) << row.way;
+    }
+}
+
 TEST_F(ShowReading, PlotsTheKnownSeries) {
     frmShowReading form;
     std::vector<PlotLine> lines;

@@ -10,16 +10,21 @@ TEST(PortChoice, MissingValuesTakeTheFirstRunDefaults) {
     EXPECT_FALSE(choice.modbus);
 }
 
-TEST(PortChoice, SwitchesAreOnOnlyForTrueInAnyCase) {
-    PortChoice choice = readPortChoice(QVariant("7"), QVariant("fALSE"), QVariant("tRuE"));
-    EXPECT_EQ(choice.comPort, "7");
-    EXPECT_FALSE(choice.kvbus);
-    EXPECT_TRUE(choice.modbus);
+TEST(PortChoice, ModbusOnlyWhenItAloneIsTrueInAnyCase) {
+    struct Row {
+        const char *kvbus, *modbus;
+        bool chosenModbus;
+    };
     // Anything else a hand-edited store may hold counts as off, not as a fault.
-    choice = readPortChoice(QVariant(""), QVariant("yes"), QVariant("1"));
-    EXPECT_EQ(choice.comPort, "");
-    EXPECT_FALSE(choice.kvbus);
-    EXPECT_FALSE(choice.modbus);
+    const Row rows[] = {{"fALSE", "tRuE", true}, {"False", "False", false}, {"True", "True", false},
+                        {"yes", "1", false},     {"", "True", true},        {"False", "", false}};
+    for (const Row& row : rows) {
+        const PortChoice choice =
+            readPortChoice(QVariant(""), QVariant(row.kvbus), QVariant(row.modbus));
+        EXPECT_EQ(choice.comPort, "") << row.kvbus << " " << row.modbus;
+        EXPECT_EQ(choice.modbus, row.chosenModbus) << row.kvbus << " " << row.modbus;
+        EXPECT_NE(choice.kvbus, choice.modbus) << row.kvbus << " " << row.modbus;
+    }
 }
 
 TEST(PortChoice, PortTextReadsAsValDoesAndRefusesOverflow) {

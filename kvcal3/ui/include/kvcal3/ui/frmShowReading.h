@@ -42,6 +42,8 @@ class frmShowReading : public QDialog {
   public slots:
     // One refresh: reads the signal, shows it and moves the plot on.
     void Tick();
+    // Cancel: the button, Escape and the window's close.
+    void reject() override;
 
   protected:
     void showEvent(QShowEvent* event) override;
