@@ -10,7 +10,7 @@ void kvCalProcedure::CO2BackgroundCal() {
     // Fresh air holds the sensor's own background target; the zero factor is chosen so the
     // present signal, through the present span, gives that target's count.
     const std::int32_t c =
-        kvcom3::toLong(GetCO2Count(commonNodeValue(kvcom3::CO2ABCtarget, false).toSingle()));
+        kvcom3::toLong(gasCount(commonNodeValue(kvcom3::CO2ABCtarget, false).toSingle(), false));
     const std::int32_t S = commonNodeValue(kvcom3::CO2Span, false).toLong();
     const float x = kvcom3::toSingle(
         kvcom3::roundHalfEven(61440 - divide((61440.0 - c) * 2048, S, "CO2 span factor 0")));

@@ -1,3 +1,7 @@
+#include <algorithm>
+#include <cctype>
+#include <string>
+
 #include "kvcal3/UserInteraction.h"
 #include "kvcal3/kvCalProcedure.h"
 #include "model/clsErrors.h"
@@ -8,6 +12,25 @@
 
 namespace kvcal3 {
 
+namespace {
+
+bool hasDigit(const std::string& text) {
+    return std::ranges::any_of(text, [](unsigned char ch) { return std::isdigit(ch) != 0; });
+}
+
+float askGasConcentration(kvCalProcedure& procedure) {
+    // An answer without a digit names no concentration; calibrating against 0 ppm in its place
+    // would write a wrong factor, so the question comes again.
+    for (;;) {
+        auto answer =
+            userInteraction()->InputBox("Please enter gas concentration", procedure.Name, "");
+        if (!answer || answer->empty()) clsErrors().Raise(calCancel);
+        if (hasDigit(*answer)) return procedure.getVal(*answer);
+    }
+}
+
+}  // namespace
+
 void kvCalProcedure::CO2OffsetCal() {
     auto inputs = InputVariables();
     auto gas = inputs->Item("cvCO2OffsetCalGas");
@@ -17,17 +40,13 @@ void kvCalProcedure::CO2OffsetCal() {
     // The gas, the signal and the temperature belong to this one exposure; the pressure stays.
     InputReset reset{old, gas, detectorTemp};
 
-    if (isNotSet(*gas)) {
-        auto answer = userInteraction()->InputBox("Please enter gas concentration", Name, "");
-        if (!answer || answer->empty()) clsErrors().Raise(calCancel);
-        gas->Value = kvcom3::Variant(getVal(*answer));
-    }
+    if (isNotSet(*gas)) gas->Value = kvcom3::Variant(askGasConcentration(*this));
     defaultPressure(*pressure);
     const float g =
         static_cast<float>(gas->Value.toSingle() * pressureFactor(pressure->Value.toSingle()));
     float S = commonNodeValue(kvcom3::CO2Span, false).toSingle();
     kvcom3::ISensMem& sensor = calSensor();
-    float c = sensor.Platform() == 5 ? GetCO2Count05(sensor.PartNr(), g) : GetCO2Count(g);
+    float c = gasCount(g, sensor.Platform() == 5);
     float N = isOldNotSet(*old) ? static_cast<float>(MeasureOldAverage()) : old->Value.toSingle();
     float DT = isNotSet(*detectorTemp) ? commonNodeValue(kvcom3::CO2DetectorTemp, true).toSingle()
                                        : detectorTemp->Value.toSingle();

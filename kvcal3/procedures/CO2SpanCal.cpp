@@ -32,14 +32,18 @@ void kvCalProcedure::CO2SpanCal() {
 
     const float g =
         static_cast<float>(gas->Value.toSingle() * pressureFactor(pressure->Value.toSingle()));
+    // A gas the table does not hold fails before the signal is measured.
+    const double c = gasCount(g, platform5);
     const double N =
         isOldNotSet(*old) ? static_cast<double>(MeasureOldAverage()) : old->Value.toSingle();
-    const double c = platform5 ? GetCO2Count05(sensor.PartNr(), g) : GetCO2Count(g);
     const double DT = detectorTemp->Value.toSingle();
 
     const double D = divide((61440 - c) * 2048, 61440 - Z * N / 2048, "CO2 zero-gas count");
     const double B = (Ts * DT / 32 + 2048) / 2048;
     const std::int32_t S = kvcom3::toLong(divide(D, B, "CO2 temperature correction"));
+    // A factor of 0 or below, or beyond the word, says the gas and the signal do not belong
+    // together; written, it would wrap into a span the sensor reads as another.
+    if (S <= 0 || S > 65535) clsErrors().Raise(calInputOutOfRange);
     letCommonNodeValue(kvcom3::CO2Span, true, kvcom3::Variant(static_cast<float>(S)));
     if (!platform5) letCommonNodeValue(kvcom3::CO2ABCtarget, true, target);
 }

@@ -30,7 +30,7 @@ enum class Phase { coarse, fine };
 // Coarse steps lower the drive until the signal falls below the target once; the fine phase
 // then halves the step around it until the signal lies in the window.
 void calibrateHeater(double R, double W) {
-    const double H0 = checkedHeaterValue(R);
+    const double H0 = startingHeaterValue(R);
     const HeaterWindow window = checkedHeaterWindow(W);
     double H = H0;
     std::int32_t old = liveCOSignal();

@@ -1,5 +1,7 @@
 #include "procedures/COHeaterInputs.h"
 
+#include <algorithm>
+
 #include "model/clsErrors.h"
 #include "procedures/COCircuit.h"
 
@@ -18,6 +20,13 @@ double checkedHeaterValue(double R) {
     const double H = heaterValue(R);
     if (!(H >= 0 && H <= kFullDrive)) clsErrors().Raise(calInputOutOfRange);
     return H;
+}
+
+double startingHeaterValue(double R) {
+    if (!(R > 0)) clsErrors().Raise(calInputOutOfRange);
+    const double H = heaterValue(R);
+    if (!(H >= 0)) clsErrors().Raise(calInputOutOfRange);
+    return std::min(H, kFullDrive);
 }
 
 HeaterWindow checkedHeaterWindow(double W) {

@@ -11,6 +11,11 @@ namespace kvcal3 {
 // the heater stage takes (0 ... 65535), as for an input left unset.
 double checkedHeaterValue(double R);
 
+// The drive the heater calibration starts from: as checkedHeaterValue, but a drive above what
+// the stage takes starts at full drive. 1011 for a resistance that is not above 0 (an input left
+// unset) or a drive below 0.
+double startingHeaterValue(double R);
+
 // The counts the heater calibration aims at for a resistance in wet air W: the target and the
 // window around it. 1011 when W gives no count the element can reach.
 struct HeaterWindow {

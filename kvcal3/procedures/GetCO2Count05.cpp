@@ -6,7 +6,7 @@
 
 namespace kvcal3 {
 
-float kvCalProcedure::GetCO2Count05(std::uint8_t btePart, float sngUnit) {
+std::optional<float> kvCalProcedure::table05Count(std::uint8_t btePart, float sngUnit) {
     // Generating a table is slow, so it is kept with its part number; both change together, so
     // a failed generation leaves the previous pair intact.
     if (table05Part_ != btePart) {
@@ -15,7 +15,6 @@ float kvCalProcedure::GetCO2Count05(std::uint8_t btePart, float sngUnit) {
         table05_ = generated;
         table05Part_ = btePart;
     }
-    double result = 65535;
     for (int k = 0; k < 15; ++k) {
         const double a = table05_[static_cast<std::size_t>(k)];
         const double b = table05_[static_cast<std::size_t>(k + 1)];
@@ -26,11 +25,15 @@ float kvCalProcedure::GetCO2Count05(std::uint8_t btePart, float sngUnit) {
                                            " and " + std::to_string(k + 1));
         }
         if ((a <= sngUnit && sngUnit <= b) || (b <= sngUnit && sngUnit <= a)) {
-            result = kvcom3::roundHalfEven((sngUnit - a) / (b - a) * 4096 + 4096.0 * k);
-            break;
+            const double count = kvcom3::roundHalfEven((sngUnit - a) / (b - a) * 4096 + 4096.0 * k);
+            return static_cast<float>(std::clamp(count, 0.0, 65536.0));
         }
     }
-    return static_cast<float>(std::clamp(result, 0.0, 65536.0));
+    return std::nullopt;
+}
+
+float kvCalProcedure::GetCO2Count05(std::uint8_t btePart, float sngUnit) {
+    return table05Count(btePart, sngUnit).value_or(65535);
 }
 
 }  // namespace kvcal3

@@ -91,5 +91,29 @@ TEST_F(KvtoolCo2, SpanCalibrationInSpanGasReadsItAndKeepsTheZero) {
     EXPECT_NEAR(number("foCO2Value"), 2000, 5);
 }
 
+// Concentrations beyond the table's 8000 ppm have no count; the calibrations end without a write
+// instead of turning the lookup's marker into a factor.
+TEST_F(KvtoolCo2, GasOutsideTheTableFailsWithNothingWritten) {
+    start("1000");
+    const std::string zero = get("eawPar_7");
+    const std::string span = get("eawPar_9");
+    struct Run {
+        const char* procedure;
+        const char* gas;
+        const char* old;
+    };
+    for (const Run& r :
+         {Run{"cpCO2OffsetCal", "cvCO2OffsetCalGas=20000", "cvCO2OCOffsetCalOld=40000"},
+          Run{"cpCO2SpanCal", "cvCO2SpanCalGas=20000", "cvCO2SpanCalOld=40000"}}) {
+        RunResult run =
+            tool({"calibrate", r.procedure, "--no-input", "--input", r.gas, "--input", r.old});
+        EXPECT_EQ(run.status, 1) << r.procedure << run.out;
+        EXPECT_THAT(run.err, HasSubstr("error 1011: Input value is to high or to low"))
+            << r.procedure;
+    }
+    EXPECT_EQ(get("eawPar_7"), zero);
+    EXPECT_EQ(get("eawPar_9"), span);
+}
+
 }  // namespace
 }  // namespace kvtool_test

@@ -107,7 +107,7 @@ TEST_F(Co2Calibration, OffsetWithGasGivenAsksNothingAndDefaultsThePressure) {
     EXPECT_NEAR(shownCo2(), 1000, 2);
 }
 
-TEST_F(Co2Calibration, OffsetAsksForTheGasAndAnEmptyAnswerCancels) {
+TEST_F(Co2Calibration, OffsetAsksForTheGasAgainUntilItHoldsADigit) {
     auto proc = procedure("cpCO2OffsetCal");
     input(proc, "cvCO2OCOffsetCalOld") = kvcom3::Variant(40000);
     user->QueueAnswer("");
@@ -122,8 +122,9 @@ TEST_F(Co2Calibration, OffsetAsksForTheGasAndAnEmptyAnswerCancels) {
     EXPECT_TRUE(notSet(input(proc, "cvCO2OCOffsetCalOld"))) << "reset also after a failure";
 
     expose(600);
-    user->QueueAnswer("600 ppm");
+    for (const char* answer : {"ppm", ".", "600 ppm"}) user->QueueAnswer(answer);
     proc->Run();
+    EXPECT_EQ(user->Questions().size(), 4u) << "asked again after an answer without a digit";
     EXPECT_NEAR(shownCo2(), 600, 2);
 }
 

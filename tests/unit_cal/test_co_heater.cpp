@@ -104,8 +104,10 @@ TEST_F(CoHeater, ResistancesThatGiveNoDriveOrCountAreRefusedAndReset) {
     const double sensible = wetAirFor(26000);
     for (const Case& c :
          {Case{"cpCOHeaterStart", NotSetMarker, 0}, Case{"cpCOHeaterStart", 20, 0},
-          Case{"cpCOHeaterStart", 50, 0}, Case{"cpCOHeaterCal", kHeaterOhm, NotSetMarker},
-          Case{"cpCOHeaterCal", kHeaterOhm, 0}, Case{"cpCOHeaterCal", kHeaterOhm, 50000},
+          Case{"cpCOHeaterStart", 50, 0}, Case{"cpCOHeaterStart", 44.3, 0},
+          Case{"cpCOHeaterCal", 0, sensible}, Case{"cpCOHeaterCal", 20, sensible},
+          Case{"cpCOHeaterCal", kHeaterOhm, NotSetMarker}, Case{"cpCOHeaterCal", kHeaterOhm, 0},
+          Case{"cpCOHeaterCal", kHeaterOhm, 50000},
           Case{"cpCOHeaterCal", NotSetMarker, sensible}}) {
         auto proc = procedure(c.key);
         const std::string prefix =
@@ -206,13 +208,34 @@ TEST_F(CoHeater, ASignalAboveTheWindowInTheFinePhaseIsADividerTooHigh) {
     EXPECT_EQ(e.description(), "COdivider to high ");
 }
 
-TEST_F(CoHeater, FullDriveBelowTheTargetIsTooLowASignal) {
-    const double ohm = 44.0;
-    ASSERT_GT(heaterOf(ohm), 60535);
-    auto proc = heaterCal(ohm, wetAirFor(liveSignal() + 2000));
-    const kvcom3::KvError e = errorOf([&] { proc->Run(); });
-    EXPECT_EQ(e.number(), 1017) << e.description();
-    EXPECT_EQ(sensorWord("eawPar_3"), 65535);
+TEST_F(CoHeater, TooLowASignalAtFullDriveOrFarBelowTheStart) {
+    struct Case {
+        double ohm;
+        // False: the sensor's own signal, below the target. True: a signal above the target
+        // but for the end of the third cycle, so two coarse steps take the drive 20000 down
+        // before the fine phase starts.
+        bool dropping;
+        double drive;
+    };
+    const double H0 = heaterOf(kHeaterOhm);
+    ASSERT_GT(heaterOf(44.0), 60535);
+    ASSERT_GT(heaterOf(44.3), 65535);
+    for (const Case& c : {Case{44.0, false, 65535}, Case{44.3, false, 65535},
+                          Case{kHeaterOhm, true, H0 - 20000 + 5000 - 2500 - 1250}}) {
+        SCOPED_TRACE(c.ohm);
+        connect(profile());
+        const double wetAir = c.dropping ? wetAirFor(30000) : wetAirFor(liveSignal() + 2000);
+        if (c.dropping) {
+            scriptSignal([](int s) { return s >= 15 && s <= 30 ? 20000 + s : 40000 + s; });
+        }
+        auto proc = heaterCal(c.ohm, wetAir);
+        const kvcom3::KvError e = errorOf([&] { proc->Run(); });
+        kvcom3::setEventPump(nullptr);
+        EXPECT_EQ(e.number(), 1017) << e.description();
+        EXPECT_EQ(e.description(), "To low signal ");
+        EXPECT_EQ(sensorWord("eawPar_3"), std::lrint(c.drive)) << "the drive of the last cycle";
+        EXPECT_TRUE(notSet(input(proc, "cvHeaterCalOHR")));
+    }
 }
 
 TEST_F(CoHeater, ALogThatCannotBeCreatedEndsTheRunNamingTheFile) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -64,9 +65,9 @@ class kvCalProcedure : public kvcom3::VariantObject {
     // The number a user typed: digits, signs and both decimal separators count, anything else is
     // ignored ("12,5%" is 12.5, "abc" is 0). No errors.
     float getVal(const std::string& Txt);
-    // CO2 concentration (ppm) to count through the sensor's CO2 table: 65535 when no segment
-    // holds it, 0 when a segment before the matching one is flat. Sensor failures are raised (91
-    // when the sensor has no CO2 table objects).
+    // CO2 concentration (ppm) to count through the sensor's CO2 table, flat segments skipped:
+    // 65535 when no segment holds it. Sensor failures are raised (91 when the sensor has no CO2
+    // table objects).
     float GetCO2Count(float sngUnit);
     // Count to value, and value to count, through gas table intTable ("eaTable<t>_<k>"); the
     // value is the table word made signed. GetCount leaves sngUnit holding that signed value.
@@ -91,10 +92,11 @@ class kvCalProcedure : public kvcom3::VariantObject {
     void TableGenerate05(std::uint8_t btePart, std::span<float> sngTable);
     // Runs the algorithm the key selects; a key without one does nothing. Returns Empty. Raises
     // the algorithm's errors: 32755 when the user cancels a question, 1005 "Span gas not set",
-    // 1009 and 1010 (RH), 1004 (platform 5 without its definition file), the CO procedures' 1007,
-    // 1008, 1011 ... 1014, 1016 and 1017, 5 for a missing input, 13 for an input that is not a
-    // number, 6 and 11 from the arithmetic, 70 or 75 for a heater log that cannot be written, and
-    // the sensor's errors.
+    // 1011 for a CO2 gas its table does not hold or a span factor outside 1 ... 65535 (nothing
+    // written), 1009 and 1010 (RH), 1004 (platform 5 without its definition file), the CO
+    // procedures' 1007, 1008, 1011 ... 1014, 1016 and 1017, 5 for a missing input, 13 for an
+    // input that is not a number, 6 and 11 from the arithmetic, 70 or 75 for a heater log that
+    // cannot be written, and the sensor's errors.
     kvcom3::Variant Run();
 
   private:
@@ -105,6 +107,13 @@ class kvCalProcedure : public kvcom3::VariantObject {
     void CO2SpanCal();
     // The raw CO2 signal averaged over 9 - CO2FracCurr samples, one lamp period apart.
     std::int32_t MeasureOldAverage();
+    // GetCO2Count and GetCO2Count05 with nothing where no segment holds the concentration, so
+    // that no marker can pass for a count.
+    std::optional<float> co2TableCount(float sngUnit);
+    std::optional<float> table05Count(std::uint8_t btePart, float sngUnit);
+    // The count of a calibration gas through the sensor's table (platform 5: its part's
+    // generated table); 1011 when the table does not hold the concentration.
+    float gasCount(float sngUnit, bool blnPlatform5);
 
     std::array<float, 16> table05_{};
     std::uint8_t table05Part_ = 0;
