@@ -45,6 +45,13 @@ TEST_F(ObjectLevel, Platform8TreeReadsTheSensorsQuantities) {
     EXPECT_EQ(node("foChannelValue14")->Format(), "casechannel14");
     EXPECT_EQ(node("foRegDataValue3")->Format(), "sint casereg3");
     EXPECT_EQ(node("foMeasurement_Status_")->Name(), "Measurement Status ");
+    gArrayLevel->GetNode("raChanStat_5")->LetValue(0b0101);
+    std::vector<double> bits;
+    for (const auto& bit : *node("foMeasurement_Status_")->Nodes()) {
+        bits.push_back(bit->Value().toDouble());
+    }
+    EXPECT_EQ(bits, (std::vector<double>{1, 0, 1, 0}))
+        << "alarm, fault, overridden, out of service";
     EXPECT_EQ(node("foChannelValue3")->Name(), "ChannelValue 3");
     EXPECT_FALSE(objects.GetNode("foCO2Low")) << "IR signals are platform 7's";
     EXPECT_EQ(node("foCO2ABCFracParamLimit")->Format(), "");

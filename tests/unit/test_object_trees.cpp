@@ -1,5 +1,5 @@
 // The object tree of every shipped profile, kept whole as a listing under tests/data/trees
-// (KV_UPDATE_LISTINGS=1 rewrites them).
+// (KV_UPDATE_LISTINGS=1 rewrites them), and the cells its objects name.
 #include <sstream>
 
 #include "ObjectFixture.h"
@@ -69,6 +69,17 @@ TEST_P(ObjectTrees, ListingIsUnchanged) {
         "trees/" + GetParam().profile + (GetParam().modbus ? "-modbus" : "") + ".txt";
     const std::string difference = kvtest::compareListing(file, listing.str());
     EXPECT_TRUE(difference.empty()) << difference;
+}
+
+TEST_P(ObjectTrees, EveryObjectNamesACellOfTheMap) {
+    std::vector<std::string> missing;
+    forEach(*objects.Nodes(), [&](const kvObjectNode& n) {
+        if (n.ArrayNodeKey().empty()) return;
+        if (errorOf([&] { gArrayLevel->GetNode(n.ArrayNodeKey()); }).number() != 0) {
+            missing.push_back(n.Key() + " -> " + n.ArrayNodeKey());
+        }
+    });
+    EXPECT_EQ(missing, std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryProfile, ObjectTrees, ::testing::ValuesIn(treeCases()), caseName);
