@@ -82,4 +82,15 @@ TEST_P(ObjectTrees, EveryObjectNamesACellOfTheMap) {
     EXPECT_EQ(missing, std::vector<std::string>{});
 }
 
+// The sensor's own ABC target and samples are counts of its gas table, corrected by its span
+// and zero, and so read as concentrations its CO2 channel (0-2000 ppm on every profile) can show.
+TEST_P(ObjectTrees, AbcTargetAndSamplesReadWithinTheSpan) {
+    if (!objects.GetNode("foCO2ABCTarget")) GTEST_SKIP() << "no ABC objects";
+    for (const char* key : {"foCO2ABCTarget", "foCO2ABCSampleEE", "foCO2ABCSampleRAM"}) {
+        const double ppm = node(key)->Value(true).toDouble();
+        EXPECT_GE(ppm, 0) << key;
+        EXPECT_LE(ppm, 2000) << key;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryProfile, ObjectTrees, ::testing::ValuesIn(treeCases()), caseName);

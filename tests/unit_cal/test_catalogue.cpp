@@ -162,6 +162,13 @@ TEST_F(Catalogue, KeysAreExactForProceduresButNotForItems) {
     EXPECT_EQ(channels->Count(), 1);
 }
 
+TEST_F(Catalogue, WithoutASensorNothingIsThere) {
+    calibration.SetSensor(nullptr);
+    EXPECT_EQ(errorOf([&] { calibration.Channels(); }).number(), 91);
+    ISensCalibration another;
+    EXPECT_EQ(errorOf([&] { another.GetProcedure("cpCO2ZeroCal"); }).number(), 91);
+}
+
 TEST_F(Catalogue, AnUnreadableSensorIsNotAskedAgain) {
     connect("p8-co2-temp-rh");
     line->addFault("no-ctr");
