@@ -1,3 +1,5 @@
+#include <gmock/gmock.h>
+
 #include "ObjectFixture.h"
 
 using namespace kvcom3;
@@ -110,9 +112,7 @@ TEST_F(ObjectLevel, EnumerationsBothWays) {
     EXPECT_EQ(mode->Value().toString(), "100%");
     mode->LetValue(Variant("Locked"));
     EXPECT_EQ(cell->Value(), 3);
-    mode->LetValue(Variant("locked"));
-    mode->LetValue(Variant(1.0f));
-    mode->LetValue(Variant("Bogus"));
+    EXPECT_EQ(errorOf([&] { mode->LetValue(Variant("Bogus")); }).number(), 380);
     EXPECT_EQ(cell->Value(), 3) << "a name not in the list writes nothing";
     EXPECT_EQ(mode->Value().toString(), "Locked");
 
@@ -255,4 +255,74 @@ TEST_F(ObjectLevel, MissingMapOrCell) {
     gArrayLevel.reset();
     EXPECT_EQ(errorOf([&] { objects.Nodes(); }).number(), 91);
     EXPECT_EQ(errorOf([&] { orphan->Value(); }).number(), 91);
+}
+
+namespace {
+
+struct Write {
+    const char* key;  // an object (fo...) or a cell
+    Variant value;
+    std::vector<std::pair<const char*, std::int32_t>> image;  // cells set first
+    std::int32_t error;                                       // 0: written
+};
+
+const Write kWrites[] = {
+    {"foLampOnTime", Variant(1020.0), {}, 0},
+    {"foLampOnTime", Variant(2000.0), {}, 6},  // 500 in a one-byte cell
+    {"foLampOnTime", Variant(-4.0), {}, 6},
+    {"foCO2Tz", Variant(-128.0), {}, 0},
+    {"foCO2Tz", Variant(127.0), {}, 0},
+    {"foCO2Tz", Variant(300.0), {}, 6},
+    {"foCO2Tz", Variant(200.0), {}, 6},  // would read back as -56
+    {"foCO2Tz", Variant(-129.0), {}, 6},
+    {"foCO2Zero", Variant(70000.0), {}, 6},
+    {"foCO2Table3", Variant(40000.0), {}, 6},
+    {"foCO2ABCTarget", Variant(400.0), {{"eawPar_9", 1900}}, 0},
+    {"foCO2ABCTarget", Variant(7900.0), {{"eawPar_9", 1900}}, 6},  // a count below 0
+    {"foCO2ABCSampleEE", Variant(400.0), {{"eawPar_9", 2048}, {"eawPar_7", 1000}}, 6},  // above
+    {"foOutputMode0", Variant("Locked"), {}, 0},
+    {"foOutputMode0", Variant("locked"), {}, 380},
+    {"foOutputMode0", Variant("Bogus"), {}, 380},
+    {"foOutputMode0", Variant(1.0f), {}, 380},
+    {"eaLampOn", Variant(255), {}, 0},
+    {"eaLampOn", Variant(300), {}, 6},
+    {"eaLampOn", Variant(-1), {}, 6},
+    {"eawPar_7", Variant(65535), {}, 0},
+    {"eawPar_7", Variant(65536), {}, 6},
+    {"raChanStat_0_Low", Variant(3), {}, 0},
+    {"raChanStat_0_Low", Variant(4), {}, 1109},
+    {"raChanStat_0_Low", Variant(-1), {}, 1109},
+};
+
+}  // namespace
+
+// A value that does not fit is refused before anything changes: the image keeps the old value
+// and nothing goes to the sensor, for objects and cells alike.
+TEST_F(ObjectLevel, WritesThatDoNotFitChangeNothing) {
+    use("p8-co2-temp-rh");
+    for (const Write& w : kWrites) {
+        SCOPED_TRACE(std::string(w.key) + " = " + w.value.toString());
+        for (const auto& [cell, value] : w.image) gArrayLevel->GetNode(cell)->LetValue(value);
+        const auto object = std::string_view(w.key).starts_with("fo") ? node(w.key) : nullptr;
+        const auto cell = gArrayLevel->GetNode(object ? object->ArrayNodeKey() : w.key);
+        if (object) object->Value();
+        const std::int32_t before = cell->Value();
+        const std::size_t sent = sentChunks().size();
+        const KvError e = errorOf([&] {
+            if (object) {
+                object->LetValue(true, w.value);
+            } else {
+                cell->LetValue(true, w.value.toLong());
+            }
+        });
+        EXPECT_EQ(e.number(), w.error) << e.description();
+        if (w.error == 0) {
+            EXPECT_GT(sentChunks().size(), sent);
+        } else {
+            EXPECT_EQ(sentChunks().size(), sent) << "nothing sent";
+            EXPECT_EQ(cell->Value(), before);
+        }
+    }
+    EXPECT_THAT(errorOf([&] { node("foOutputMode0")->LetValue(Variant("Bogus")); }).description(),
+                ::testing::EndsWith("'Bogus' is not one of: Normal, 0%, 100%, Locked"));
 }
