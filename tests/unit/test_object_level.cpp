@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 
 #include "ObjectFixture.h"
+#include "objects/TwaTime.h"
 
 using namespace kvcom3;
 
@@ -325,4 +326,60 @@ TEST_F(ObjectLevel, WritesThatDoNotFitChangeNothing) {
     }
     EXPECT_THAT(errorOf([&] { node("foOutputMode0")->LetValue(Variant("Bogus")); }).description(),
                 ::testing::EndsWith("'Bogus' is not one of: Normal, 0%, 100%, Locked"));
+}
+
+// Unit codes and time codes as a sensor may answer them, the unlisted ones included.
+TEST_F(ObjectLevel, OddSensorAnswers) {
+    use("p8-co2-temp-rh");
+    const auto answer = [&](const std::string& key, std::uint32_t value) {
+        const auto cell = gArrayLevel->GetNode(key);
+        const auto n = static_cast<std::uint32_t>(cell->NrOfBytes());
+        sensor->unlockEeprom();
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const std::uint32_t shift =
+                8 * (cell->ByteOrder() == kvLSByteAtHighAdress ? n - 1 - i : i);
+            sensor->write(kvsim::Space::EEPROM, static_cast<std::uint32_t>(cell->Adr()) + i,
+                          static_cast<std::uint8_t>(value >> shift));
+        }
+        sensor->lockEeprom();
+        cell->Value(true);
+    };
+    // The unit code is bits 2-4 of the channel's case byte; a byte of 255 holds code 7.
+    const std::pair<std::uint32_t, std::string> units[] = {
+        {0 << 2, ""},
+        {1 << 2, kDegreesC},
+        {2 << 2,
+         "\xC2\xB0"
+         "F"},
+        {3 << 2, "V"},
+        {4 << 2, "ppm"},
+        {5 << 2, "%"},
+        {6 << 2, "g/kg"},
+        {7 << 2, ""},
+        {255, ""},
+    };
+    for (const auto& [byte, text] : units) {
+        answer("eaCaseChannel_4", byte);
+        EXPECT_EQ(objects.GetChanUnit(4), text) << byte;
+        objects.Clear();
+        EXPECT_EQ(node("foChannelValue4")->Unit(), text) << byte;
+    }
+
+    auto interval = node("foLoggerInterval");
+    std::vector<std::uint32_t> codes{256, 32767, 32768, 65535};
+    for (std::uint32_t code = 0; code <= 255; ++code) codes.push_back(code);
+    for (std::uint32_t code : codes) {
+        answer("eaCountPar_14", code);
+        const Variant seconds = interval->Value();
+        const auto expected = objects::twaSeconds(static_cast<std::int32_t>(code));
+        if (!expected) {
+            EXPECT_TRUE(seconds.isEmpty()) << code;
+            continue;
+        }
+        ASSERT_EQ(seconds.toLong(), *expected) << code;
+        EXPECT_EQ(seconds.kind(), *expected > 32767 ? VariantKind::Long : VariantKind::Integer);
+        interval->LetValue(seconds);
+        EXPECT_EQ(objects::twaSeconds(gArrayLevel->GetNode("eaCountPar_14")->Value()), *expected)
+            << "written back as a code of the same time";
+    }
 }
