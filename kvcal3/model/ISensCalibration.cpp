@@ -37,7 +37,7 @@ void ISensCalibration::BuildChannels() {
     if (ChannelsBuilt) return;
     ChannelsBuilt = true;
     if (!gSensor) {
-        kvcom3::raisePlatformError(kvcom3::platform_error::InvalidCall,
+        kvcom3::raisePlatformError(kvcom3::platform_error::ObjectNotSet,
                                    "no sensor was given to the calibration library");
     }
     addChannelsFor(*gSensor, *channels_);

@@ -1,6 +1,7 @@
 // A cell's value and its per-bit states, all kept by the current address level.
 #include "kvcom3/kvArrayNode.h"
 #include "facade/clsErrors.h"
+#include "kvcom3/KvError.h"
 #include "map/CellState.h"
 #include "map/CurrentAdressLevel.h"
 #include "map/MapRevision.h"
@@ -26,8 +27,29 @@ std::int32_t kvArrayNode::Value(bool blnForce) const {
     return currentAdressLevel().Value(adr_, nrOfBytes_, memType_, blnForce, adrMask_, byteOrder_);
 }
 
+namespace {
+
+// Raw values are unsigned; the image would keep only the low bytes, or the masked bits, of one
+// that does not fit, so it is refused before anything changes.
+void checkFits(std::int32_t value, std::int32_t nrOfBytes, std::int32_t mask) {
+    if (mask > 0) {
+        const std::int32_t largest = mask / (mask & -mask);
+        if (value < 0 || value > largest) clsErrors().Raise(errValueTooBig);
+        return;
+    }
+    if (nrOfBytes >= 4) return;
+    if (value < 0 || value >= std::int32_t{1} << (8 * nrOfBytes)) {
+        raisePlatformError(platform_error::Overflow,
+                           std::to_string(value) + " does not fit a cell of " +
+                               std::to_string(nrOfBytes) + (nrOfBytes == 1 ? " byte" : " bytes"));
+    }
+}
+
+}  // namespace
+
 void kvArrayNode::LetValue(bool blnForce, std::int32_t value) const {
     if (nrOfBytes_ < 1) clsErrors().Raise(errCannotChange);
+    checkFits(value, nrOfBytes_, adrMask_);
     currentAdressLevel().LetValue(adr_, nrOfBytes_, memType_, blnForce, adrMask_, byteOrder_,
                                   value);
 }

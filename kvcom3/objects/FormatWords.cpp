@@ -173,6 +173,12 @@ Variant formatFromUser(const FormatTokens& tokens, Variant value, const FormatCo
             }
             case Word::Sbte: {
                 std::int32_t raw = toLong(std::floor(v));
+                // A signed byte holds -128 ... 127; anything else would read back as another
+                // number.
+                if (raw < -128 || raw > 127) {
+                    raisePlatformError(platform_error::Overflow,
+                                       doubleToText(v) + " is no signed byte");
+                }
                 if (raw < 0) raw += 256;
                 value = Variant(static_cast<VbLong>(raw));
                 break;

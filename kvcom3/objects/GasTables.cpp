@@ -32,6 +32,17 @@ std::int32_t difference32(std::int32_t a, std::int32_t b) {
     return toLong(static_cast<double>(a) - static_cast<double>(b));
 }
 
+// The target and sample cells hold a count of 0 ... 65535; a correction that leads outside is an
+// overflow, not a count to wrap or cut.
+std::int32_t cellCount(std::int32_t count, const char* what) {
+    if (count < 0 || count > 65535) {
+        raisePlatformError(platform_error::Overflow, std::string("the ") + what + " count " +
+                                                         std::to_string(count) +
+                                                         " is outside 0 ... 65535");
+    }
+    return count;
+}
+
 }  // namespace
 
 float tableUnit(std::int32_t count, std::int16_t table, const CellReader& cells) {
@@ -90,7 +101,7 @@ std::int32_t targetCount(float unit, std::int16_t table, const std::string& span
     if (isSet(span)) {
         result = toLong(kZeroCount - static_cast<double>(kZeroCount - count) * kFactorUnit / span);
     }
-    return std::min(result, 65535);
+    return cellCount(result, "target");
 }
 
 float sampleUnit(std::int32_t count, std::int16_t table, const std::string& spanKey,
@@ -115,7 +126,7 @@ std::int32_t sampleCount(float unit, std::int16_t table, const std::string& span
             toLong(kZeroCount - static_cast<double>(kZeroCount - count) * kFactorUnit / span);
         result = toLong(product32(spanned, 2048) / static_cast<double>(zero));
     }
-    return std::min(result, 65535);
+    return cellCount(result, "sample");
 }
 
 }  // namespace kvcom3::objects

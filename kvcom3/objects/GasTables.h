@@ -21,13 +21,15 @@ float tableUnit(std::int32_t count, std::int16_t table, const CellReader& cells)
 // Division by zero (11).
 std::int32_t tableCount(float& unit, std::int16_t table, const CellReader& cells);
 
-// The reading of a target count corrected by the span cell, and its inverse.
+// The reading of a target count corrected by the span cell, and its inverse (6 "Overflow" for a
+// count outside 0 ... 65535).
 float targetUnit(std::int32_t count, std::int16_t table, const std::string& spanKey,
                  const CellReader& cells);
 std::int32_t targetCount(float unit, std::int16_t table, const std::string& spanKey,
                          const CellReader& cells);
 
-// The reading of a sample count corrected by the zero and span cells, and its inverse.
+// The reading of a sample count corrected by the zero and span cells, and its inverse (6
+// "Overflow" for a count outside 0 ... 65535).
 float sampleUnit(std::int32_t count, std::int16_t table, const std::string& spanKey,
                  const std::string& zeroKey, const CellReader& cells);
 std::int32_t sampleCount(float unit, std::int16_t table, const std::string& spanKey,

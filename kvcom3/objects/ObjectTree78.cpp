@@ -112,13 +112,14 @@ Row co2MeasurementFolder(bool platform8) {
         "M0004_00_SpaceCO2Net 0",
         {
             node("CO2Value", "raChan_5", "foCO2Value").chan(5).fmt("sint casechannel5").live(),
+            // The status cell holds the channel's four status bits.
             node("Measurement Status ", "raChanStat_5")
                 .live()
                 .with({
-                    node("In Alarm", "raChanStat_5_0").live(),
-                    node("Fault", "raChanStat_5_1").live(),
-                    node("Overridden", "raChanStat_5_2").live(),
-                    node("Out Of Service", "raChanStat_5_3").live(),
+                    node("In Alarm", "raChanStat_5").mask(1).live(),
+                    node("Fault", "raChanStat_5").mask(2).live(),
+                    node("Overridden", "raChanStat_5").mask(4).live(),
+                    node("Out Of Service", "raChanStat_5").mask(8).live(),
                 }),
             node("OutOfService parameter", "eaoosPar_5"),
             node("Value Hold", "raChan_Disable_5").live(),

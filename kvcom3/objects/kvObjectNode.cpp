@@ -1,5 +1,6 @@
 #include "kvcom3/kvObjectNode.h"
 
+#include "kvcom3/KvError.h"
 #include "kvcom3/VbTypes.h"
 #include "objects/CaseScaling.h"
 #include "objects/FormatTokens.h"
@@ -63,13 +64,17 @@ void kvObjectNode::LetValue(bool blnForce, const Variant& value) {
         objects::mapCell(arrayNodeKey_)->LetValue(blnForce, cellValue);
         return;
     }
+    std::string names;
     for (const auto& entry : *enums_) {
         if (value == Variant(entry->Name())) {
             const std::int32_t cellValue = toLong(val(entry->Value()));
             objects::mapCell(arrayNodeKey_)->LetValue(blnForce, cellValue);
             return;
         }
+        names += (names.empty() ? "" : ", ") + entry->Name();
     }
+    raisePlatformError(platform_error::InvalidPropertyValue,
+                       "'" + value.toString() + "' is not one of: " + names);
 }
 
 Variant kvObjectNode::Mask() {

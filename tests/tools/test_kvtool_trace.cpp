@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -69,6 +70,54 @@ TEST(KvtoolTrace, ModbusFramesAndAFailureBothShow) {
     for (const Frame& f : seen) {
         EXPECT_EQ(f.direction, '>');
         EXPECT_TRUE(f.bytes.starts_with("04 ")) << f.bytes;
+    }
+}
+
+// A KVBUS request of a platform-8 sensor that only reads: an address byte or a read frame.
+bool onlyReads(const Frame& f) {
+    const int first = std::stoi(f.bytes.substr(0, 2), nullptr, 16);
+    const int form = first & 0xF8;
+    return first >= 0xE0 || form == 0x80 || form == 0x88 || form == 0xC0 || form == 0xC8;
+}
+
+// A value the cell cannot hold fails before anything is written: no write frame, no command.
+TEST(KvtoolTrace, ValuesThatDoNotFitSendNoWrite) {
+    VirtualSensor sensor({"--profile", "p8-co2-temp-rh"});
+    ASSERT_EQ(kvtool({"--device", sensor.link(), "set", "eawPar_9", "1900"}).status, 0);
+    struct Row {
+        const char* key;
+        const char* value;
+        const char* error;  // empty: written
+    };
+    const Row rows[] = {
+        {"foLampOnTime", "1020", ""},
+        {"foLampOnTime", "2000", "error 6: Overflow"},
+        {"foCO2Tz", "300", "error 6: Overflow"},
+        {"eaLampOn", "300", "error 6: Overflow"},
+        {"foCO2ABCTarget", "7900", "error 6: Overflow"},
+        {"foOutputMode0", "Bogus",
+         "error 380: Invalid property value: 'Bogus' is not one of: Normal, 0%, 100%, Locked"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.key) + " " + row.value);
+        const RunResult r =
+            kvtool({"--trace", "--device", sensor.link(), "set", row.key, row.value});
+        std::string err = r.err;
+        const std::size_t last = err.rfind('\n', err.size() - 2);
+        const std::string lastLine = err.substr(last == std::string::npos ? 0 : last + 1);
+        const bool refused = *row.error != '\0';
+        if (refused) {
+            EXPECT_EQ(r.status, 1);
+            EXPECT_THAT(lastLine, ::testing::StartsWith(row.error));
+            err.erase(err.size() - lastLine.size());
+        } else {
+            EXPECT_EQ(r.status, 0) << r.err;
+        }
+        const auto sent = frames(err);
+        const bool wrote = std::any_of(sent.begin(), sent.end(), [](const Frame& f) {
+            return f.direction == '>' && !onlyReads(f);
+        });
+        EXPECT_EQ(wrote, !refused);
     }
 }
 

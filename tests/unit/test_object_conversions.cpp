@@ -93,7 +93,11 @@ TEST_F(GasTable, SpanCorrection) {
     EXPECT_FLOAT_EQ(targetUnit(0, 2, "span", cells.reader()), 8000.0f) << "clamped at count 0";
     EXPECT_EQ(targetCount(-101.0f, 2, "span", cells.reader()), 63488);
     cells.values["span"] = 1024;
-    EXPECT_EQ(targetCount(-101.0f, 2, "span", cells.reader()), 65535) << "clamped at 65535";
+    EXPECT_EQ(errorNumber([&] { targetCount(-101.0f, 2, "span", cells.reader()); }), 6)
+        << "69632 does not fit the cell";
+    cells.values["span"] = 1900;
+    EXPECT_EQ(errorNumber([&] { targetCount(7900.0f, 2, "span", cells.reader()); }), 6)
+        << "a count below 0";
     cells.values["span"] = 40000;
     EXPECT_EQ(errorNumber([&] { targetUnit(0, 2, "span", cells.reader()); }), 6)
         << "61440 x 40000 needs more than 32 bits";
@@ -113,7 +117,12 @@ TEST_F(GasTable, ZeroAndSpanCorrection) {
     EXPECT_FLOAT_EQ(sampleUnit(57344, 2, "span", "zero", cells.reader()), 113.0f);
     EXPECT_EQ(sampleCount(113.0f, 2, "span", "zero", cells.reader()), 57344);
     cells.values["zero"] = 1024;
-    EXPECT_EQ(sampleCount(-101.0f, 2, "span", "zero", cells.reader()), 65535);
+    EXPECT_EQ(errorNumber([&] { sampleCount(-101.0f, 2, "span", "zero", cells.reader()); }), 6)
+        << "131072 does not fit the cell";
+    cells.values["span"] = 1900;
+    cells.values["zero"] = 2048;
+    EXPECT_EQ(errorNumber([&] { sampleCount(7900.0f, 2, "span", "zero", cells.reader()); }), 6)
+        << "a count below 0";
     cells.values["span"] = 30000;
     cells.values["zero"] = 2048;
     EXPECT_FLOAT_EQ(sampleUnit(0, 2, "span", "zero", cells.reader()), 8000.0f)

@@ -1,4 +1,7 @@
+#include <gmock/gmock.h>
+
 #include "ObjectFixture.h"
+#include "objects/TwaTime.h"
 
 using namespace kvcom3;
 
@@ -45,6 +48,13 @@ TEST_F(ObjectLevel, Platform8TreeReadsTheSensorsQuantities) {
     EXPECT_EQ(node("foChannelValue14")->Format(), "casechannel14");
     EXPECT_EQ(node("foRegDataValue3")->Format(), "sint casereg3");
     EXPECT_EQ(node("foMeasurement_Status_")->Name(), "Measurement Status ");
+    gArrayLevel->GetNode("raChanStat_5")->LetValue(0b0101);
+    std::vector<double> bits;
+    for (const auto& bit : *node("foMeasurement_Status_")->Nodes()) {
+        bits.push_back(bit->Value().toDouble());
+    }
+    EXPECT_EQ(bits, (std::vector<double>{1, 0, 1, 0}))
+        << "alarm, fault, overridden, out of service";
     EXPECT_EQ(node("foChannelValue3")->Name(), "ChannelValue 3");
     EXPECT_FALSE(objects.GetNode("foCO2Low")) << "IR signals are platform 7's";
     EXPECT_EQ(node("foCO2ABCFracParamLimit")->Format(), "");
@@ -103,9 +113,7 @@ TEST_F(ObjectLevel, EnumerationsBothWays) {
     EXPECT_EQ(mode->Value().toString(), "100%");
     mode->LetValue(Variant("Locked"));
     EXPECT_EQ(cell->Value(), 3);
-    mode->LetValue(Variant("locked"));
-    mode->LetValue(Variant(1.0f));
-    mode->LetValue(Variant("Bogus"));
+    EXPECT_EQ(errorOf([&] { mode->LetValue(Variant("Bogus")); }).number(), 380);
     EXPECT_EQ(cell->Value(), 3) << "a name not in the list writes nothing";
     EXPECT_EQ(mode->Value().toString(), "Locked");
 
@@ -248,4 +256,130 @@ TEST_F(ObjectLevel, MissingMapOrCell) {
     gArrayLevel.reset();
     EXPECT_EQ(errorOf([&] { objects.Nodes(); }).number(), 91);
     EXPECT_EQ(errorOf([&] { orphan->Value(); }).number(), 91);
+}
+
+namespace {
+
+struct Write {
+    const char* key;  // an object (fo...) or a cell
+    Variant value;
+    std::vector<std::pair<const char*, std::int32_t>> image;  // cells set first
+    std::int32_t error;                                       // 0: written
+};
+
+const Write kWrites[] = {
+    {"foLampOnTime", Variant(1020.0), {}, 0},
+    {"foLampOnTime", Variant(2000.0), {}, 6},  // 500 in a one-byte cell
+    {"foLampOnTime", Variant(-4.0), {}, 6},
+    {"foCO2Tz", Variant(-128.0), {}, 0},
+    {"foCO2Tz", Variant(127.0), {}, 0},
+    {"foCO2Tz", Variant(300.0), {}, 6},
+    {"foCO2Tz", Variant(200.0), {}, 6},  // would read back as -56
+    {"foCO2Tz", Variant(-129.0), {}, 6},
+    {"foCO2Zero", Variant(70000.0), {}, 6},
+    {"foCO2Table3", Variant(40000.0), {}, 6},
+    {"foCO2ABCTarget", Variant(400.0), {{"eawPar_9", 1900}}, 0},
+    {"foCO2ABCTarget", Variant(7900.0), {{"eawPar_9", 1900}}, 6},  // a count below 0
+    {"foCO2ABCSampleEE", Variant(400.0), {{"eawPar_9", 2048}, {"eawPar_7", 1000}}, 6},  // above
+    {"foOutputMode0", Variant("Locked"), {}, 0},
+    {"foOutputMode0", Variant("locked"), {}, 380},
+    {"foOutputMode0", Variant("Bogus"), {}, 380},
+    {"foOutputMode0", Variant(1.0f), {}, 380},
+    {"eaLampOn", Variant(255), {}, 0},
+    {"eaLampOn", Variant(300), {}, 6},
+    {"eaLampOn", Variant(-1), {}, 6},
+    {"eawPar_7", Variant(65535), {}, 0},
+    {"eawPar_7", Variant(65536), {}, 6},
+    {"raChanStat_0_Low", Variant(3), {}, 0},
+    {"raChanStat_0_Low", Variant(4), {}, 1109},
+    {"raChanStat_0_Low", Variant(-1), {}, 1109},
+};
+
+}  // namespace
+
+// A value that does not fit is refused before anything changes: the image keeps the old value
+// and nothing goes to the sensor, for objects and cells alike.
+TEST_F(ObjectLevel, WritesThatDoNotFitChangeNothing) {
+    use("p8-co2-temp-rh");
+    for (const Write& w : kWrites) {
+        SCOPED_TRACE(std::string(w.key) + " = " + w.value.toString());
+        for (const auto& [cell, value] : w.image) gArrayLevel->GetNode(cell)->LetValue(value);
+        const auto object = std::string_view(w.key).starts_with("fo") ? node(w.key) : nullptr;
+        const auto cell = gArrayLevel->GetNode(object ? object->ArrayNodeKey() : w.key);
+        if (object) object->Value();
+        const std::int32_t before = cell->Value();
+        const std::size_t sent = sentChunks().size();
+        const KvError e = errorOf([&] {
+            if (object) {
+                object->LetValue(true, w.value);
+            } else {
+                cell->LetValue(true, w.value.toLong());
+            }
+        });
+        EXPECT_EQ(e.number(), w.error) << e.description();
+        if (w.error == 0) {
+            EXPECT_GT(sentChunks().size(), sent);
+        } else {
+            EXPECT_EQ(sentChunks().size(), sent) << "nothing sent";
+            EXPECT_EQ(cell->Value(), before);
+        }
+    }
+    EXPECT_THAT(errorOf([&] { node("foOutputMode0")->LetValue(Variant("Bogus")); }).description(),
+                ::testing::EndsWith("'Bogus' is not one of: Normal, 0%, 100%, Locked"));
+}
+
+// Unit codes and time codes as a sensor may answer them, the unlisted ones included.
+TEST_F(ObjectLevel, OddSensorAnswers) {
+    use("p8-co2-temp-rh");
+    const auto answer = [&](const std::string& key, std::uint32_t value) {
+        const auto cell = gArrayLevel->GetNode(key);
+        const auto n = static_cast<std::uint32_t>(cell->NrOfBytes());
+        sensor->unlockEeprom();
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const std::uint32_t shift =
+                8 * (cell->ByteOrder() == kvLSByteAtHighAdress ? n - 1 - i : i);
+            sensor->write(kvsim::Space::EEPROM, static_cast<std::uint32_t>(cell->Adr()) + i,
+                          static_cast<std::uint8_t>(value >> shift));
+        }
+        sensor->lockEeprom();
+        cell->Value(true);
+    };
+    // The unit code is bits 2-4 of the channel's case byte; a byte of 255 holds code 7.
+    const std::pair<std::uint32_t, std::string> units[] = {
+        {0 << 2, ""},
+        {1 << 2, kDegreesC},
+        {2 << 2,
+         "\xC2\xB0"
+         "F"},
+        {3 << 2, "V"},
+        {4 << 2, "ppm"},
+        {5 << 2, "%"},
+        {6 << 2, "g/kg"},
+        {7 << 2, ""},
+        {255, ""},
+    };
+    for (const auto& [byte, text] : units) {
+        answer("eaCaseChannel_4", byte);
+        EXPECT_EQ(objects.GetChanUnit(4), text) << byte;
+        objects.Clear();
+        EXPECT_EQ(node("foChannelValue4")->Unit(), text) << byte;
+    }
+
+    auto interval = node("foLoggerInterval");
+    std::vector<std::uint32_t> codes{256, 32767, 32768, 65535};
+    for (std::uint32_t code = 0; code <= 255; ++code) codes.push_back(code);
+    for (std::uint32_t code : codes) {
+        answer("eaCountPar_14", code);
+        const Variant seconds = interval->Value();
+        const auto expected = objects::twaSeconds(static_cast<std::int32_t>(code));
+        if (!expected) {
+            EXPECT_TRUE(seconds.isEmpty()) << code;
+            continue;
+        }
+        ASSERT_EQ(seconds.toLong(), *expected) << code;
+        EXPECT_EQ(seconds.kind(), *expected > 32767 ? VariantKind::Long : VariantKind::Integer);
+        interval->LetValue(seconds);
+        EXPECT_EQ(objects::twaSeconds(gArrayLevel->GetNode("eaCountPar_14")->Value()), *expected)
+            << "written back as a code of the same time";
+    }
 }

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <vector>
 
 #include "../unit/LinkFixture.h"
 #include "kvcal3/ISensCalibration.h"
 #include "model/Sensor.h"
+#include "util/Listing.h"
 
 using namespace kvcal3;
 
@@ -38,7 +40,47 @@ class Catalogue : public LinkFixture {
     ISensCalibration calibration;
 };
 
+// The catalogue of every shipped profile as `kvtool procedures` prints it, kept whole under
+// tests/data/catalogues (KV_UPDATE_LISTINGS=1 rewrites them).
+class CatalogueListing : public Catalogue, public ::testing::WithParamInterface<std::string> {
+  protected:
+    std::string listing() {
+        std::ostringstream out;
+        for (const auto& channel : *calibration.Channels()) {
+            out << channel->Key << " \"" << channel->Name << "\"\n";
+            for (const auto& procedure : *channel->Procedures()) {
+                out << "  " << procedure->Key << " \"" << procedure->Name << "\"\n";
+                for (const auto& input : *procedure->InputVariables()) {
+                    out << "    " << input->Key << " \"" << input->Name << "\": "
+                        << (input->Value == kvcom3::Variant(NotSetMarker) ? "not set"
+                                                                          : input->Value.toString())
+                        << '\n';
+                }
+            }
+        }
+        return out.str();
+    }
+};
+
+std::string profileCase(const ::testing::TestParamInfo<std::string>& info) {
+    std::string name = info.param;
+    for (char& c : name) {
+        if (c == '-') c = '_';
+    }
+    return name;
+}
+
 }  // namespace
+
+TEST_P(CatalogueListing, IsUnchanged) {
+    connect(GetParam());
+    const std::string difference =
+        kvtest::compareListing("catalogues/" + GetParam() + ".txt", listing());
+    EXPECT_TRUE(difference.empty()) << difference;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryProfile, CatalogueListing,
+                         ::testing::ValuesIn(kvsim::Sensor::profileNames()), profileCase);
 
 TEST_F(Catalogue, ACo2SensorWithTemperatureAndRh) {
     connect("p8-co2-temp-rh");
@@ -118,6 +160,13 @@ TEST_F(Catalogue, KeysAreExactForProceduresButNotForItems) {
         EXPECT_EQ(e.number(), 457);
     }
     EXPECT_EQ(channels->Count(), 1);
+}
+
+TEST_F(Catalogue, WithoutASensorNothingIsThere) {
+    calibration.SetSensor(nullptr);
+    EXPECT_EQ(errorOf([&] { calibration.Channels(); }).number(), 91);
+    ISensCalibration another;
+    EXPECT_EQ(errorOf([&] { another.GetProcedure("cpCO2ZeroCal"); }).number(), 91);
 }
 
 TEST_F(Catalogue, AnUnreadableSensorIsNotAskedAgain) {

@@ -46,17 +46,6 @@ kvcom3::Variant objectNumber(const std::string& text) {
     return kvcom3::Variant(number);
 }
 
-// An enumerated object takes only its own names; the library would silently write nothing.
-kvcom3::Variant enumName(const kvcom3::kvObjectNode& object, const std::string& text) {
-    std::string names;
-    for (const auto& entry : *object.Enums()) {
-        if (entry->Name() == text) return kvcom3::Variant(text);
-        names += (names.empty() ? "" : ", ") + entry->Name();
-    }
-    kvcom3::raisePlatformError(kvcom3::platform_error::InvalidPropertyValue,
-                               "'" + text + "' is not one of: " + names);
-}
-
 }  // namespace
 
 Target findTarget(kvcom3::ISensMem& sensor, const std::string& key) {
@@ -83,7 +72,7 @@ void writeTarget(const Target& target, const std::string& text) {
     kvcom3::kvObjectNode& object = *target.object;
     if (isFolder(object)) throw kvcom3::KvError(1106, "This parameter can not be changed");
     const bool enumerated = object.Enums() && object.Enums()->Count() > 0;
-    object.LetValue(true, enumerated ? enumName(object, text) : objectNumber(text));
+    object.LetValue(true, enumerated ? kvcom3::Variant(text) : objectNumber(text));
 }
 
 std::string readingText(const Reading& reading) {

@@ -21,7 +21,7 @@ class ISensCalibration {
     ISensCalibration& operator=(const ISensCalibration&) = delete;
 
     // The channels that fit the sensor, built on the first call (reading its platform and a few
-    // cells) and the same collection after. The build is tried once: its errors (5 when no sensor
+    // cells) and the same collection after. The build is tried once: its errors (91 when no sensor
     // was set, the sensor's errors unchanged) leave the catalogue as far as it got.
     std::shared_ptr<kvCalChannels> Channels();
     // The first procedure, channel by channel, whose key equals strKey exactly (letter case

@@ -60,7 +60,9 @@ class kvArrayNode : public VariantObject {
     // it or when forced); 1105 "No value" on a group node.
     std::int32_t Value(bool blnForce = false) const;
     // Writes the value into the image (and at once to the sensor when forced); 1106 "This
-    // parameter can not be changed" on a group, 1109 when it does not fit the mask.
+    // parameter can not be changed" on a group, 1109 when it does not fit the mask (negative
+    // included), 6 "Overflow" when it is negative or too big for the cell's bytes. A refused
+    // value changes nothing and sends nothing.
     void LetValue(bool blnForce, std::int32_t value) const;
     void LetValue(std::int32_t value) const { LetValue(false, value); }
 

@@ -68,10 +68,11 @@ class kvObjectNode : public VariantObject {
     // divisor of 0.
     Variant Value(bool blnForce = false);
     // Writes a user value: without an enumeration through the inverted format (BitMask is not
-    // applied); with one, the number of the entry of that name, and nothing for a name that is
-    // not in the list. 13 for a value that is not a number where one is needed, 6 for one that
-    // does not fit the cell's conversion, 380 for a time the "twat" codes cannot hold, and the
-    // cell's errors (1106, 1109, transfer errors when forced).
+    // applied); with one, the number of the entry of that name. 13 for a value that is not a
+    // number where one is needed, 6 for one that does not fit the cell's conversion, its
+    // signedness or its bytes, 380 for a name the enumeration lacks (naming those it holds) or
+    // a time the "twat" codes cannot hold, and the cell's errors (1106, 1109 for a value beyond
+    // its mask, transfer errors when forced). Nothing is written or sent when it fails.
     void LetValue(bool blnForce, const Variant& value);
     void LetValue(const Variant& value) { LetValue(false, value); }
 
