@@ -57,8 +57,8 @@ std::int32_t clsAdressLevel::EEPROMsize() {
             std::int64_t size = sizeOfCode(code);
             if (size > 65535) d_->errors.Raise(errUnknownEEPROMSize);
             // The sensor answers the code at its own last address of that pattern too.
-            LetValue(static_cast<std::int32_t>((size - 1) & 0xFFE9), 1, kvEEPROM, false, 0,
-                     kvLSByteAtHighAdress, code);
+            LetValueAt(static_cast<std::int32_t>((size - 1) & 0xFFE9), 1, kvEEPROM, false, 0,
+                       kvLSByteAtHighAdress, code);
             return static_cast<std::int32_t>(size);
         }
         default: return 0;
@@ -94,9 +94,9 @@ void clsAdressLevel::LetMemSize(std::uint8_t kvMemType, bool blnForce, std::int3
     code->GotValueP = true;
     code->MemType = kvEEPROM;
     std::int64_t size = sizeOfCode(value);
-    LetValue(static_cast<std::int32_t>((size - 1) & 0xFFE9), 1, kvEEPROM, blnForce, 0,
-             kvLSByteAtHighAdress, value);
-    LetValue(kSizeCodeAdr, 1, kvEEPROM, false, 0, kvLSByteAtHighAdress, value);
+    LetValueAt(static_cast<std::int32_t>((size - 1) & 0xFFE9), 1, kvEEPROM, blnForce, 0,
+               kvLSByteAtHighAdress, value);
+    LetValueAt(kSizeCodeAdr, 1, kvEEPROM, false, 0, kvLSByteAtHighAdress, value);
 }
 
 }  // namespace kvcom3

@@ -17,7 +17,17 @@ int byteShift(std::int32_t i, std::int32_t n, std::uint8_t order) {
     return 8 * (order == kvLSByteAtHighAdress ? n - 1 - i : i);
 }
 
+// Every sensor with EEPROM has at least this much.
+constexpr std::int32_t kSmallestEeprom = 512;
+
 }  // namespace
+
+std::int32_t clsAdressLevel::EepromAddress(std::int32_t adr) {
+    // Below the smallest size no address wraps, so the size (and the part byte behind it) need
+    // not be asked for.
+    if (adr >= 0 && adr < kSmallestEeprom) return adr;
+    return adr & (EEPROMsize() - 1);
+}
 
 std::int32_t clsAdressLevel::Value(std::int32_t lngAdr, std::int32_t lngNrOfBytes,
                                    std::uint8_t kvMemType, bool blnForce, std::int32_t lngBitMask,
@@ -26,6 +36,7 @@ std::int32_t clsAdressLevel::Value(std::int32_t lngAdr, std::int32_t lngNrOfByte
         raisePlatformError(platform_error::Overflow,
                            "a value of " + std::to_string(lngNrOfBytes) + " bytes");
     }
+    if (kvMemType == kvEEPROM) lngAdr = EepromAddress(lngAdr);
     for (std::int32_t i = 0; i < lngNrOfBytes; ++i) {
         const clsAdress* r = d_->image.find(lngAdr + i, kvMemType);
         if (r == nullptr || !r->GotValueP || blnForce) {
@@ -58,6 +69,13 @@ std::int32_t clsAdressLevel::Value(std::int32_t lngAdr, std::int32_t lngNrOfByte
 void clsAdressLevel::LetValue(std::int32_t lngAdr, std::int32_t lngNrOfBytes,
                               std::uint8_t kvMemType, bool blnForce, std::int32_t lngBitMask,
                               std::uint8_t kvByteOrder, std::int32_t newValue) {
+    if (kvMemType == kvEEPROM) lngAdr = EepromAddress(lngAdr);
+    LetValueAt(lngAdr, lngNrOfBytes, kvMemType, blnForce, lngBitMask, kvByteOrder, newValue);
+}
+
+void clsAdressLevel::LetValueAt(std::int32_t lngAdr, std::int32_t lngNrOfBytes,
+                                std::uint8_t kvMemType, bool blnForce, std::int32_t lngBitMask,
+                                std::uint8_t kvByteOrder, std::int32_t newValue) {
     std::int64_t shift = LowestSetBit(lngBitMask);
     if (shift * newValue > lngBitMask) d_->errors.Raise(errValueTooBig);
     std::int64_t v = newValue;

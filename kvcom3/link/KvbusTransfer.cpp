@@ -162,7 +162,7 @@ void clsAdressLevel::WriteBlock(std::int32_t lngAdr, std::uint8_t count, std::ui
         kvcom3::OpenCOMport();
         AttemptNotes notes;
         for (int k = 0;; ++k) {
-            BeginAttempt(k, timingClass, notes);
+            BeginAttempt(k, timingClass, notes, 0);
             if (!Exchange(frame, 1, kReplyTimeout, timingClass, notes)) continue;
             d_->image.acknowledgeWrite(lngAdr, count, memType);
             for (std::uint8_t b : data) Log(std::to_string(b));
@@ -173,9 +173,10 @@ void clsAdressLevel::WriteBlock(std::int32_t lngAdr, std::uint8_t count, std::ui
     });
 }
 
-void clsAdressLevel::SendCommand(kvSensorCommands& command, std::uint8_t timingClass) {
+void clsAdressLevel::SendCommand(kvSensorCommands& command, std::uint8_t timingClass,
+                                 int attempts) {
     if (gProtokoll == kvMB) {
-        SendCommandMB(command);
+        SendCommandMB(command, attempts);
         kvcom3::CloseCOMport();
         Log("OK");
         return;
@@ -194,7 +195,7 @@ void clsAdressLevel::SendCommand(kvSensorCommands& command, std::uint8_t timingC
         kvcom3::OpenCOMport();
         AttemptNotes notes;
         for (int k = 0;; ++k) {
-            BeginAttempt(k, timingClass, notes);
+            BeginAttempt(k, timingClass, notes, attempts);
             if (!Exchange(*info.frame, 1, kCommandTimeout, timingClass, notes)) continue;
             kvcom3::CloseCOMport();
             Log("OK");
@@ -204,9 +205,11 @@ void clsAdressLevel::SendCommand(kvSensorCommands& command, std::uint8_t timingC
 }
 
 // The opening of every write and command attempt: cancel, pause, reopen, give up.
-void clsAdressLevel::BeginAttempt(int k, std::uint8_t timingClass, const AttemptNotes& notes) {
+void clsAdressLevel::BeginAttempt(int k, std::uint8_t timingClass, const AttemptNotes& notes,
+                                  int attempts) {
     if (gCancel) d_->errors.Raise(errCancel);
     if (k > 0) Sleep(kRetryPause);
+    if (attempts > 0 && k == attempts) notes.giveUp(d_->errors);
     if (k == 5) ReopenCOMport();
     if (k == 50 || (k == 10 && timingClass == kSlowTiming)) notes.giveUp(d_->errors);
 }

@@ -168,10 +168,16 @@ Judgement judgeRead(std::span<const std::uint8_t> reply, std::uint8_t function, 
     return j;
 }
 
-Judgement judgeWrite(std::span<const std::uint8_t> reply, std::uint8_t function) {
+std::size_t writeReplyLength(std::uint8_t function) {
+    return function == 0x06 ? 8 : 4;
+}
+
+Judgement judgeWrite(std::span<const std::uint8_t> reply, std::uint8_t slave,
+                     std::uint8_t function) {
     Judgement j;
-    if (reply.empty()) {
-        j.log.push_back("No ACK");
+    if (reply.size() == writeReplyLength(function) && reply[0] == slave && reply[1] == function &&
+        crcMatches(reply)) {
+        j.accepted = true;
     } else if (reply.size() == 4 && reply[1] != function) {
         j.log.push_back("MB function error");
         j.functionError = true;
@@ -179,7 +185,8 @@ Judgement judgeWrite(std::span<const std::uint8_t> reply, std::uint8_t function)
         j.log.push_back("MB function error, NotAck");
         j.functionError = true;
     } else {
-        j.accepted = true;
+        // Silence, noise or a damaged frame: nothing says the bytes arrived.
+        j.log.push_back("No ACK");
     }
     return j;
 }

@@ -52,7 +52,12 @@ struct Judgement {
 };
 
 Judgement judgeRead(std::span<const std::uint8_t> reply, std::uint8_t function, std::size_t count);
-Judgement judgeWrite(std::span<const std::uint8_t> reply, std::uint8_t function);
+// Bytes in the reply that accepts a write: function 6 echoes register and value.
+std::size_t writeReplyLength(std::uint8_t function);
+// A write counts only on a reply of that length from the request's slave and function with a
+// valid CRC.
+Judgement judgeWrite(std::span<const std::uint8_t> reply, std::uint8_t slave,
+                     std::uint8_t function);
 Judgement judgeCommand(std::span<const std::uint8_t> reply);
 
 }  // namespace kvcom3::modbus

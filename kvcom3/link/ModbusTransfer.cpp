@@ -43,6 +43,11 @@ void wholeRegisters(std::uint8_t memType, std::int32_t& adr, std::uint8_t& count
     if (count % 2 != 0) ++count;
 }
 
+// A byte address as the register that holds it, with ".5" for the register's second byte.
+std::string registerNumber(std::int32_t adr) {
+    return std::to_string(adr / 2) + (adr % 2 != 0 ? ".5" : "");
+}
+
 std::string memoryName(std::uint8_t memType) {
     switch (memType) {
         case kvEEPROM: return "EEPROM";
@@ -58,16 +63,16 @@ void clsAdressLevel::ReadBlockMB(std::int32_t lngAdr, std::uint8_t count, std::u
         auto function = modbus::readFunction(memType);
         if (!function) d_->errors.Raise(errMemTypeNotSupported);
         if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
-        wholeRegisters(memType, lngAdr, count);
-        currentPort().setSettings(modbus::kLineSettings);
-        auto frame = modbus::readFrame(slaveAddress(), memType, lngAdr, count);
         if (memType == kvMBIR) {
             Log("Reading " + std::to_string(count) + " bytes from adress " +
-                std::to_string(lngAdr / 2) + " in IR");
+                registerNumber(lngAdr) + " in IR");
         } else if (memType != kvMBHR) {
             Log("Reading " + std::to_string(count) + " bytes from adress " +
                 std::to_string(lngAdr) + " in " + memoryName(memType));
         }
+        wholeRegisters(memType, lngAdr, count);
+        currentPort().setSettings(modbus::kLineSettings);
+        auto frame = modbus::readFrame(slaveAddress(), memType, lngAdr, count);
         kvcom3::OpenCOMport();
         bool crcFailure = false;
         for (int k = 0;; ++k) {
@@ -99,19 +104,18 @@ void clsAdressLevel::WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::
         auto function = modbus::writeFunction(memType);
         if (!function) d_->errors.Raise(errMemTypeNotSupported);
         if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
+        const std::string text = memType == kvMBHR
+                                     ? "Writing " + std::to_string(count) + " bytes to adress " +
+                                           registerNumber(lngAdr) + " to IR"
+                                     : "Writing " + std::to_string(count) + " bytes to adress " +
+                                           std::to_string(lngAdr) + " in " + memoryName(memType);
         wholeRegisters(memType, lngAdr, count);
         currentPort().setSettings(modbus::kLineSettings);
         auto values = d_->image.valuesToWrite(lngAdr, count, memType);
         if (!values) d_->errors.Raise(errAdressNotSet);
         const std::vector<std::uint8_t>& data = *values;
         auto frame = modbus::writeFrame(slaveAddress(), memType, lngAdr, data);
-        if (memType == kvMBHR) {
-            Log("Writing " + std::to_string(count) + " bytes to adress " +
-                std::to_string(lngAdr / 2) + " to IR");
-        } else {
-            Log("Writing " + std::to_string(count) + " bytes to adress " + std::to_string(lngAdr) +
-                " in " + memoryName(memType));
-        }
+        Log(text);
         kvcom3::OpenCOMport();
         bool functionError = false;
         for (int k = 0;; ++k) {
@@ -119,9 +123,11 @@ void clsAdressLevel::WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::
             if (k > 0) Sleep(kRetryPause);
             if (k == kAttempts) d_->errors.Raise(functionError ? errNoAck : errCommunication);
             if (k == 5) ReopenCOMport();
-            currentPort().write(frame);
-            WaitForBytes(4, kWriteTimeout);
-            auto verdict = modbus::judgeWrite(currentPort().readAll(), *function);
+            PortSlot& port = currentPort();
+            port.readAll();  // a late reply to an earlier attempt would spoil this one's CRC
+            port.write(frame);
+            WaitForBytes(modbus::writeReplyLength(*function), kWriteTimeout);
+            auto verdict = modbus::judgeWrite(port.readAll(), frame[0], *function);
             for (auto& line : verdict.log) Log(line);
             functionError = functionError || verdict.functionError;
             if (!verdict.accepted) continue;
@@ -134,7 +140,7 @@ void clsAdressLevel::WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::
     });
 }
 
-void clsAdressLevel::SendCommandMB(kvSensorCommands command) {
+void clsAdressLevel::SendCommandMB(kvSensorCommands command, int attempts) {
     failSafely(*this, [&] {
         if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
         currentPort().setSettings(modbus::kLineSettings);
@@ -146,7 +152,9 @@ void clsAdressLevel::SendCommandMB(kvSensorCommands command) {
         for (int k = 0;; ++k) {
             if (gCancel) d_->errors.Raise(errCancel);
             if (k > 0) Sleep(kRetryPause);
-            if (k == kAttempts) d_->errors.Raise(notAck ? errNoAck : errCommunication);
+            if (k == (attempts > 0 ? attempts : kAttempts)) {
+                d_->errors.Raise(notAck ? errNoAck : errCommunication);
+            }
             if (k == 5) ReopenCOMport();
             currentPort().write(info->frame);
             WaitForBytes(4, kCommandTimeout);

@@ -8,6 +8,7 @@
 #include "link/AddressRange.h"
 #include "link/AdressLevelImpl.h"
 #include "link/SensorIdentity.h"
+#include "link/TransferFailure.h"
 
 namespace kvcom3 {
 
@@ -68,9 +69,9 @@ void clsAdressLevel::ReadFromSensor(std::int32_t lngStartAdr, std::int32_t lngNr
         RaiseAction("");
         std::int16_t full = 100;
         Progress.raise(full);
-    } catch (const KvError& e) {
+    } catch (...) {
         RaiseAction("");
-        Log(e.description());
+        if (auto text = handledDescription()) Log(*text);
         std::int16_t full = 100;
         Progress.raise(full);
         throw;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "facade/LibraryState.h"
@@ -10,22 +12,36 @@
 
 namespace kvcom3 {
 
-// Every transfer ends the same way on failure: port closed, the description logged, the cancel
-// flag cleared (a cancel ends one transfer only), and the error passed on unchanged.
+// The text of the exception being handled: a library error's description, another exception's
+// what(); nothing for an exception that carries no text.
+inline std::optional<std::string> handledDescription() {
+    try {
+        throw;
+    } catch (const KvError& e) {
+        return e.description();
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+// Every transfer ends the same way on failure, whatever was thrown (an allocation failure
+// too): port closed, the description logged, the cancel flag cleared (a cancel ends one transfer
+// only), and the exception passed on unchanged.
 template <class Body>
 void failSafely(clsAdressLevel& level, Body&& body,
                 const std::function<void()>& beforeLog = nullptr) {
     try {
         body();
-    } catch (const KvError& e) {
+    } catch (...) {
         try {
             CloseCOMport();
-        } catch (const KvError&) {
-            // The first error is the one the caller must see.
+        } catch (...) {
+            // The first failure is the one the caller must see.
         }
         if (beforeLog) beforeLog();
-        std::string text = e.description();
-        level.ComLogg.raise(text);
+        if (auto text = handledDescription()) level.ComLogg.raise(*text);
         gCancel = false;
         throw;
     }

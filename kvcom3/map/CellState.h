@@ -22,15 +22,16 @@ struct StateBytes {
     std::function<void(std::int32_t adr, std::uint8_t memType, std::uint8_t value)> let;
 };
 
-// The state bytes of a cell of 1-3 bytes joined by its byte order and compared with its bits:
-// True when all are set, False when none, else the number AdrMask AND state. Empty for a group;
-// 1107 for a cell of four or more bytes.
+// The state bytes of a cell of 1-3 bytes joined by its byte order and compared with its bits
+// (AdrMask, or every bit of the cell when it is 0): True when all are set, False when none, else
+// the number AdrMask AND state (0 for a cell without AdrMask). Empty for a group; 1107 for a
+// cell of four or more bytes.
 Variant combinedState(const CellBits& cell, const StateBytes& state);
 
 // Sets the cell's bits to `value` (True: all, False: none, a number: as in the number), byte by
 // byte in address order, each byte taking its share of the bits by the cell's byte order, the
-// same way combinedState joins them. 1107 for a group; for a cell of four or more bytes the
-// first three bytes are set, then 1107.
+// same way combinedState joins them. 1107 for a group and for a cell of four or more bytes,
+// before any byte's state changes.
 void setState(const CellBits& cell, const StateBytes& state, const Variant& value);
 
 }  // namespace kvcom3

@@ -1,5 +1,5 @@
-// Modbus reply judging: every verdict must come from the reply's bytes alone, whatever they are,
-// and an accepted read must hold the bytes the request asked for behind a valid CRC.
+// Modbus reply judging: every verdict must come from the reply's bytes alone, whatever they are;
+// an accepted read or write must be a reply of the expected length behind a valid CRC.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,7 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (read.accepted && (reply.size() != count + 5 || !kvcom3::modbus::crcMatches(reply))) {
         std::abort();
     }
-    kvcom3::modbus::judgeWrite(reply, function);
+    auto write = kvcom3::modbus::judgeWrite(reply, 1, function);
+    if (write.accepted && (reply.size() != kvcom3::modbus::writeReplyLength(function) ||
+                           !kvcom3::modbus::crcMatches(reply))) {
+        std::abort();
+    }
     auto command = kvcom3::modbus::judgeCommand(reply);
     if (command.accepted && command.notAck) std::abort();
     return 0;

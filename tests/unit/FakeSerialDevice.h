@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,7 @@ class FakeSerialDevice final : public kvcom3::SerialDevice {
     }
     void write(std::span<const std::uint8_t> bytes) override {
         written.insert(written.end(), bytes.begin(), bytes.end());
+        if (onWrite) onWrite(bytes);
     }
     void waitReadable(std::chrono::milliseconds limit) override {
         ++blockingWaits;
@@ -74,6 +76,8 @@ class FakeSerialDevice final : public kvcom3::SerialDevice {
     int blockingWaits = 0;
     std::vector<std::uint8_t> written;
     std::deque<Arrival> pending;
+    // Runs after each write: a scripted answer, or a failure of the device itself.
+    std::function<void(std::span<const std::uint8_t>)> onWrite;
 
   private:
     std::vector<std::uint8_t> arrived() const {

@@ -185,14 +185,32 @@ TEST_F(ModbusLink, ShortRepliesNameTheErrorCode) {
     EXPECT_EQ(countLog("MB function error"), 1);
 }
 
-TEST_F(ModbusLink, WriteRepliesAreJudgedAsTabled) {
+TEST_F(ModbusLink, AWriteCountsOnlyOnAWholeReplyOfItsSlaveAndFunction) {
+    struct Case {
+        const char* reply;
+        Bytes bytes;  // the answer to every attempt
+        const char* logged;
+        int number;  // 0: accepted at once
+    };
+    const Case cases[] = {
+        {"acknowledge", withCrc({0x01, 0x41}), "OK", 0},
+        {"three bytes of noise", {0x5A, 0x00, 0xC3}, "No ACK", 1000},
+        {"acknowledge with a bad CRC", {0x01, 0x41, 0x00, 0x00}, "No ACK", 1000},
+        {"another slave's acknowledge", withCrc({0x02, 0x41}), "No ACK", 1000},
+        {"six bytes", withCrc({0x01, 0x41, 0x00, 0x00}), "No ACK", 1000},
+        {"another function", {0x01, 0x99, 0x00, 0x00}, "MB function error", 1200},
+        {"exception", withCrc({0x01, 0xC1, 0x01}), "MB function error, NotAck", 1200},
+    };
     auto fake = scripted();
-    Access::setImage(*level, 0, kvRAM, 9);
-    fake->arrive({0x01, 0x99, 0x00, 0x00}, 5ms);          // 4 bytes, other function
-    fake->arrive({0x01, 0xC1, 0x01, 0x00, 0x00}, 530ms);  // 5 bytes
-    fake->arrive({0x01, 0x41, 0x00, 0x00}, 1100ms);
-    Access::WriteBlock(*level, 0, 1, kvRAM);
-    EXPECT_EQ(countLog("MB function error"), 1);
-    EXPECT_EQ(countLog("MB function error, NotAck"), 1);
-    EXPECT_EQ(log.back(), "OK");
+    FakeSerialDevice& device = *fake;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        device.onWrite = [&](std::span<const std::uint8_t>) { device.arrive(c.bytes, 5ms, 0us); };
+        Access::image(*level).clear();
+        log.clear();
+        Access::setImage(*level, 0, kvRAM, 9);
+        EXPECT_EQ(errorOf([&] { Access::WriteBlock(*level, 0, 1, kvRAM); }).number(), c.number);
+        EXPECT_EQ(countLog(c.logged), c.number == 0 ? 2 : 10);
+        EXPECT_EQ(image(0, kvRAM)->GotValueS, c.number == 0) << "only an accepted write counts";
+    }
 }

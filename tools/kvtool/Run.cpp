@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "Interrupt.h"
+#include "Memory.h"
 #include "Reporter.h"
 #include "kvcom3/Clock.h"
 #include "kvcom3/ISensMem.h"
@@ -35,14 +36,16 @@ Outcome runOnce(const CommandList& commands, const ConnectionOptions& options, b
         commands.run(session);
         out.flush();
     } catch (const kvcom3::KvError& e) {
-        outcome = {true, e.number(), e.description()};
+        outcome = {true, false, e.number(), e.description()};
+    } catch (const BadAddress& e) {
+        outcome = {true, true, std::nullopt, e.what()};
     } catch (const std::exception& e) {
-        outcome = {true, std::nullopt, e.what()};
+        outcome = {true, false, std::nullopt, e.what()};
     }
     try {
         closeConnection(sensor, options);
     } catch (const kvcom3::KvError& e) {
-        if (!outcome.failed) outcome = {true, e.number(), e.description()};
+        if (!outcome.failed) outcome = {true, false, e.number(), e.description()};
     }
     kvcom3::setEventPump(nullptr);
     return outcome;

@@ -12,6 +12,8 @@ namespace kvtool {
 // How one run of a command against one sensor ended.
 struct Outcome {
     bool failed = false;
+    // The command line named something the sensor does not have.
+    bool badArguments = false;
     // The library's error number; none for a failure outside the library.
     std::optional<int> number;
     std::string description;

@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
     if (!options.positions.empty()) return kvtool::runAtPositions(commands, options, json);
     const kvtool::Outcome outcome = kvtool::runOnce(commands, options, json, std::cout);
     if (!outcome.failed) return 0;
+    if (outcome.badArguments) return usageError(outcome.description);
     std::cerr << outcome.text() << '\n';
     return kFailed;
 }

@@ -60,8 +60,9 @@ class ISensMem {
     void Connect(std::int16_t intComPort = 1, std::int16_t intComID = -1,
                  std::int16_t intComIDx = 0, std::int16_t intComIDy = 0);
     // The serial number: the part number followed by the number, padded to five digits
-    // ("400123"); empty on a platform without one or for a number of six or more digits. Reads
-    // the sensor when the image lacks the number or when forced: 1205 and the transfer errors.
+    // ("400123"); a number of six or more digits follows the part number unpadded. Empty on a
+    // platform without one. Reads the sensor when the image lacks the number or when forced:
+    // 1205 and the transfer errors.
     std::string SerialNr(bool Force = false);
     // Off line; the levels, their images and the stored port and addresses stay.
     void DisConnect();

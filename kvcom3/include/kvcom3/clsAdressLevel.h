@@ -81,10 +81,11 @@ class clsAdressLevel {
     // Restarts the sensor through the current protocol; 1108 "Command is not supported" where
     // the sensor's command set lacks it, and the transfer errors.
     void SensorReset();
-    // A value of lngNrOfBytes (1-4) bytes at lngAdr from the image, read from the sensor first
-    // where the image has none or when forced, joined in kvByteOrder; with a bit mask, the masked
-    // bits shifted down. 6 for fewer than 1 byte or a value wider than 32 bits, 1102 "Adress is
-    // not set" when a byte is still missing, and the errors of ReadFromSensor.
+    // A value of lngNrOfBytes (1-4) bytes at lngAdr (an EEPROM address wraps at its size, as in
+    // ReadFromSensor) from the image, read from the sensor first where the image has none or when
+    // forced, joined in kvByteOrder; with a bit mask, the masked bits shifted down. 6 for fewer
+    // than 1 byte or a value wider than 32 bits, 1102 "Adress is not set" when a byte is still
+    // missing, and the errors of ReadFromSensor.
     std::int32_t Value(std::int32_t lngAdr, std::int32_t lngNrOfBytes,
                        std::uint8_t kvMemType = kvRAM, bool blnForce = false,
                        std::int32_t lngBitMask = 0,
@@ -101,16 +102,19 @@ class clsAdressLevel {
     // the transfer errors when it has to be read.
     bool IsFlashProc();
     // Sends the image's values of lngNrOfBytes bytes from lngStartAdr to the sensor (the whole
-    // memory when 0), the addresses chosen by kvWriteSensOption. EEPROM is unlocked, written,
-    // read back to verify and locked again. Raises Action and Progress as it goes. 1206 "Error
-    // writing to EEPROM" when a block still differs after one repetition, 1108 for a command
-    // outside the sensor's set, 1203, 1205, 1207 and the transfer errors; nothing already written
-    // is undone.
+    // memory when 0), the addresses chosen by kvWriteSensOption. Word EEPROM (platforms 6 and 61)
+    // and holding registers are written in whole words, a half the image lacks read first. EEPROM
+    // is unlocked, written, read back to verify and locked again; after a failure an
+    // acknowledged unlock is followed by a lock of at most three attempts. Raises Action and
+    // Progress as it goes. 1206 "Error writing to EEPROM" when a block still differs after one
+    // repetition, 1108 for a command outside the sensor's set, 1203, 1205, 1207 and the transfer
+    // errors; nothing already written is undone.
     void WriteToSensor(std::int32_t lngStartAdr = 0, std::int32_t lngNrOfBytes = 0,
                        std::uint8_t kvMemType = kvRAM,
                        std::uint8_t kvWriteSensOption = kvAutoWriteToSensor);
-    // Puts newValue into the image as Value reads it (under the bit mask: only the masked bits
-    // change, the rest read first where unknown), and sends it at once when forced. 1109 "Value
+    // Puts newValue into the image as Value reads it (at the same wrapped EEPROM address; under
+    // the bit mask: only the masked bits change, the rest read first where unknown), and sends it
+    // at once when forced. 1109 "Value
     // is to big for the AdrMask", 1203, and with force or a mask the errors of the transfers.
     void LetValue(std::int32_t lngAdr, std::int32_t lngNrOfBytes, std::uint8_t kvMemType,
                   bool blnForce, std::int32_t lngBitMask, std::uint8_t kvByteOrder,
@@ -141,14 +145,15 @@ class clsAdressLevel {
                    std::uint8_t& timingClass);
     void WriteBlock(std::int32_t lngAdr, std::uint8_t count, std::uint8_t memType,
                     std::uint8_t timingClass);
-    void SendCommand(kvSensorCommands& command, std::uint8_t timingClass);
+    // `attempts`: fewer attempts than the protocol's own; 0 for the protocol's own.
+    void SendCommand(kvSensorCommands& command, std::uint8_t timingClass, int attempts = 0);
     void ReadBlockMB(std::int32_t lngAdr, std::uint8_t count, std::uint8_t memType);
     void WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::uint8_t memType);
-    void SendCommandMB(kvSensorCommands command);
+    void SendCommandMB(kvSensorCommands command, int attempts = 0);
     void SendComID();
     void SelectPosition();
     struct AttemptNotes;
-    void BeginAttempt(int k, std::uint8_t timingClass, const AttemptNotes& notes);
+    void BeginAttempt(int k, std::uint8_t timingClass, const AttemptNotes& notes, int attempts);
     std::optional<std::vector<std::uint8_t>> Exchange(const std::vector<std::uint8_t>& frame,
                                                       std::size_t replyLength,
                                                       std::chrono::milliseconds replyTimeout,
@@ -156,12 +161,19 @@ class clsAdressLevel {
                                                       AttemptNotes& notes);
 
     bool IsByteAccess();
+    // An EEPROM address reduced to the sensor's size, as ReadFromSensor and WriteToSensor take it.
+    std::int32_t EepromAddress(std::int32_t adr);
+    // LetValue at the address as given: the identification sets the size code's own addresses.
+    void LetValueAt(std::int32_t lngAdr, std::int32_t lngNrOfBytes, std::uint8_t kvMemType,
+                    bool blnForce, std::int32_t lngBitMask, std::uint8_t kvByteOrder,
+                    std::int32_t newValue);
     void ReadMarked(std::int32_t start, const std::vector<bool>& marked, std::uint8_t memType,
                     std::uint8_t platform);
     struct WriteState;
     void WriteVerified(std::int32_t start, std::int32_t length, std::uint8_t memType,
                        WriteState& state);
-    void SendOne(kvSensorCommands command);
+    void ReadOtherHalves(std::int32_t start, std::int32_t length, std::uint8_t memType);
+    void SendOne(kvSensorCommands command, int attempts = 0);
     void Log(std::string text);
     void RaiseAction(std::string text);
 
