@@ -3,13 +3,21 @@
 #include "map/Map78.h"
 
 #include "facade/LibraryState.h"
+#include "facade/clsErrors.h"
+#include "map/KeyIndex.h"
 #include "map/MapBuilders.h"
 
 namespace kvcom3 {
 
-void buildMap78(clsArrayLevel& level, clsAdressLevel& adr, bool full) {
-    Map78 map{level, adr, full};
-    kvArrayNodes& root = *level.Nodes();
+std::int32_t Map78::read(std::string_view key) {
+    std::string before;
+    const std::shared_ptr<kvArrayNode> node = walkForKey(root, key, before);
+    if (!node) clsErrors().Raise(errObjectNotFound);
+    return node->Value();
+}
+
+void buildMap78(kvArrayNodes& root, clsAdressLevel& adr, bool full) {
+    Map78 map{root, adr, full};
     kvArrayNodes& eeprom = group(root, "EEPROM");
     addSys(map, eeprom);
     addAlgorithmSlots(map, eeprom);

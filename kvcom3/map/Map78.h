@@ -6,20 +6,22 @@
 #include <string_view>
 
 #include "kvcom3/clsAdressLevel.h"
-#include "kvcom3/clsArrayLevel.h"
+#include "kvcom3/kvArrayNode.h"
 #include "map/MapNames.h"
 
 namespace kvcom3 {
 
-// What the builders of the platform-7/8 map share: the level being built (its cells are looked
+// What the builders of the platform-7/8 map share: the root being built (its cells are looked
 // up by key while it grows), the address level, and the variant.
 struct Map78 {
-    clsArrayLevel& level;
+    kvArrayNodes& root;
     clsAdressLevel& adr;
     bool full;  // platform 8, or platform 7 with a flash processor
 
-    // The value of a cell already in the map, read through the cell (from the image when there).
-    std::int32_t read(std::string_view key) { return level.GetNode(key)->Value(); }
+    // The value of a cell already in this map, read through the cell (from the image when
+    // there); 1110 "Object not found" when the map lacks the key. The look-up stays in the root
+    // being built, whatever the level holds by then.
+    std::int32_t read(std::string_view key);
 };
 
 // An EEPROM cell; negative addresses count back from the end of EEPROM.

@@ -1,5 +1,5 @@
 // The map of platform-5 sensors: their parameters live in RAM.
-#include "kvcom3/clsArrayLevel.h"
+#include "kvcom3/kvArrayNode.h"
 #include "map/MapBuilders.h"
 #include "map/MapNames.h"
 
@@ -59,8 +59,8 @@ void addChannels(kvArrayNodes& ram) {
 
 }  // namespace
 
-void buildPlatform5Map(clsArrayLevel& level) {
-    kvArrayNodes& ram = group(*level.Nodes(), "RAM");
+void buildPlatform5Map(kvArrayNodes& root) {
+    kvArrayNodes& ram = group(root, "RAM");
     addSystem(ram);
     addChannels(ram);
     group(ram, "Outputs");

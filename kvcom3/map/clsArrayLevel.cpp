@@ -77,11 +77,14 @@ void clsArrayLevel::Generate() {
         explicit Building(bool& f) : flag(f) { flag = true; }
         ~Building() { flag = false; }
     } building(d_->building);
+    // The builders hold the root by reference while the reads they make raise events; a handler
+    // that clears or replaces the map then must not free it under them.
+    const std::shared_ptr<kvArrayNodes> root = Nodes();
 
     clsAdressLevel& adr = currentAdressLevel();
     const std::uint8_t platform = adr.Platform();
     switch (platform) {
-        case 5: buildPlatform5Map(*this); break;
+        case 5: buildPlatform5Map(*root); break;
         case 7:
         case 8: {
             // The base-address block and the four words the builders read near the start of
@@ -90,7 +93,7 @@ void clsArrayLevel::Generate() {
             for (std::int32_t start : {63488, 63496, 63504, 63512})
                 adr.ReadFromSensor(start, 6, kvEEPROM, kvAutoReadFromSensor);
             const bool full = platform == 8 || adr.IsFlashProc();
-            buildMap78(*this, adr, full);
+            buildMap78(*root, adr, full);
             break;
         }
         default: break;

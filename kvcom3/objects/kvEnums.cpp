@@ -9,7 +9,7 @@ std::shared_ptr<kvEnum> kvEnums::Add(std::int32_t lngValue, const std::string& s
     entry->LetName(strName);
     entry->LetValue(std::to_string(lngValue));
     entry->LetKey(std::to_string(lngValue) + "k");
-    items_.Add(entry, entry->Key());
+    addItem(entry, entry->Key());
     return entry;
 }
 

@@ -31,7 +31,7 @@ std::shared_ptr<kvObjectNode> kvObjectNodes::Add(const std::string& Name,
     node->LetFormat(Format);
     node->LetBitMask(BitMask);
     node->LetKey(Key.empty() ? derivedKey(Name) : Key);
-    items_.Add(node, node->Key());
+    addItem(node, node->Key());
     return node;
 }
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/Subprocess.h"
+#include "tools/KvtoolProcess.h"
 
 // The CO probe procedures through kvtool against the virtual sensor with a heated CO element.
 namespace kvtool_test {

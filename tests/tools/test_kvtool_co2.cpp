@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/Subprocess.h"
+#include "tools/KvtoolProcess.h"
 
 // The CO2 calibrations through kvtool against the virtual sensor in a known gas: each must make
 // the sensor show that gas afterwards.

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "Subprocess.h"
+#include "tools/KvtoolProcess.h"
 
 namespace kvtool_test {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Subprocess.h"
+#include "tools/KvtoolProcess.h"
 
 namespace kvtool_test {
 namespace {

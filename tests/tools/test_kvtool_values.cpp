@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tools/Subprocess.h"
+#include "tools/KvtoolProcess.h"
 
 namespace kvtool_test {
 namespace {

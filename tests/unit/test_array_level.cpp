@@ -119,6 +119,39 @@ TEST_F(ArrayLevel, GeneratesOnceUntilClear) {
     EXPECT_EQ(transfers(), afterFirst) << "a new map from the image";
 }
 
+// A handler of the transfers' events may drop or replace the map while the builders are still
+// adding to it: they finish into the collection they started, the level keeps what the handler
+// left.
+TEST_F(ArrayLevel, AHandlerMayClearOrReplaceTheMapWhileItIsBuilt) {
+    use("p8-co2-temp-rh");
+    const long whole = countNodes(*map.Nodes());
+    struct Change {
+        const char* name;
+        void (*apply)(clsArrayLevel&);
+        long nodesAfter;  // -1: the whole map, built again
+    };
+    const Change changes[] = {
+        {"Clear", [](clsArrayLevel& m) { m.Clear(); }, -1},
+        {"SetNodes", [](clsArrayLevel& m) { m.SetNodes(std::make_shared<kvArrayNodes>()); }, 0},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.name);
+        clsArrayLevel building;
+        level->Clear();
+        bool changed = false;
+        const auto id = level->ComLogg.connect([&](std::string&) {
+            if (!changed && building.Nodes()->Count() > 0) {
+                changed = true;
+                change.apply(building);
+            }
+        });
+        EXPECT_EQ(errorOf([&] { building.Generate(); }).number(), 0);
+        level->ComLogg.disconnect(id);
+        EXPECT_TRUE(changed) << "the builders read the sensor after the first node";
+        EXPECT_EQ(countNodes(*building.Nodes()), change.nodesAfter < 0 ? whole : change.nodesAfter);
+    }
+}
+
 TEST_F(ArrayLevel, NodesSetBeforeGenerationReceivesTheMap) {
     use("p5-co2");
     auto mine = std::make_shared<kvArrayNodes>();

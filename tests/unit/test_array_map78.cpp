@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 
 #include "MapFixture.h"
 
@@ -157,17 +158,97 @@ TEST_F(Map78, ModbusPartOnPlatform8UnderModbus) {
 }
 
 TEST_F(Map78, OffLineTheRamPartIsThePartByteOnly) {
+    // Both variants: the one without flash asks the processor version from the image too.
+    for (const char* profile : {"p8-co2-temp-rh", "p7-pv0", "p7-pv1"}) {
+        SCOPED_TRACE(profile);
+        gConnection.OnLine = true;
+        level->Clear();
+        map.Clear();
+        use(profile);
+        auto online = map.Nodes();
+        const long eepromNodes = countNodes(*online->Item(1)->Nodes());
+        map.Clear();
+        gConnection.OnLine = false;
+        const int before = transfers();
+        auto offline = map.Nodes();
+        EXPECT_EQ(transfers(), before);
+        EXPECT_EQ(countNodes(*offline->Item(1)->Nodes()), eepromNodes);
+        EXPECT_EQ(countNodes(*offline->Item(2)->Nodes()), 2) << "Sys and Part";
+        EXPECT_EQ(map.GetNode("raPart")->Adr(), 65);
+    }
+}
+
+// Every cell of the map takes a mask and a file lock and reports them back: True sets exactly
+// the cell's bits in the address level's state bytes and nothing of the other state, a number
+// sets only the bits it names, False clears them all.
+TEST_F(Map78, MaskAndFileLockOfEveryCellReadBack) {
+    struct State {
+        const char* name;
+        Variant (kvArrayNode::*get)() const;
+        void (kvArrayNode::*let)(const Variant&) const;
+        std::uint8_t (clsAdressLevel::*byte)(std::int32_t, std::uint8_t);
+    };
+    const State states[] = {
+        {"Mask", &kvArrayNode::Mask, &kvArrayNode::LetMask, &clsAdressLevel::Mask},
+        {"FileLock", &kvArrayNode::FileLock, &kvArrayNode::LetFileLock, &clsAdressLevel::FileLock},
+    };
+    auto isBoolean = [](const Variant& v, bool expected) {
+        return v.kind() == VariantKind::Boolean && isTrue(v.toBoolean()) == expected;
+    };
+    for (const char* profile : {"p8-co2-temp-rh", "p7-pv0"}) {
+        SCOPED_TRACE(profile);
+        level->Clear();
+        map.Clear();
+        use(profile, true);  // under Modbus the full variant adds the register bits
+        long cells = 0;
+        std::vector<std::string> wrong;
+        forEach(*map.Nodes(), [&](const kvArrayNode& cell, int) {
+            if (cell.NrOfBytes() < 1) return;
+            ++cells;
+            const std::int32_t bits =
+                cell.AdrMask() != 0 ? cell.AdrMask() : (1 << (8 * cell.NrOfBytes())) - 1;
+            for (const State& state : states) {
+                const State& other = &state == &states[0] ? states[1] : states[0];
+                auto setBits = [&](const State& s) {
+                    int n = 0;
+                    for (std::int32_t i = 0; i < cell.NrOfBytes(); ++i)
+                        n += std::popcount((*level.*s.byte)(cell.Adr() + i, cell.MemType()));
+                    return n;
+                };
+                (cell.*state.let)(Variant(true));
+                bool right = isBoolean((cell.*state.get)(), true) &&
+                             setBits(state) == std::popcount(static_cast<std::uint32_t>(bits)) &&
+                             setBits(other) == 0 && isBoolean((cell.*other.get)(), false);
+                if (cell.AdrMask() != 0 && std::popcount(static_cast<std::uint32_t>(bits)) > 1) {
+                    const std::int32_t lowest = bits & -bits;
+                    (cell.*state.let)(Variant(VbLong{lowest}));
+                    const Variant some = (cell.*state.get)();
+                    right = right && some.kind() == VariantKind::Long && some.toLong() == lowest;
+                }
+                (cell.*state.let)(Variant(false));
+                right = right && isBoolean((cell.*state.get)(), false) && setBits(state) == 0;
+                if (!right) wrong.push_back(cell.Key() + " " + state.name);
+            }
+        });
+        EXPECT_GT(cells, 1500);
+        EXPECT_TRUE(wrong.empty()) << wrong.size() << " wrong, first " << wrong.front();
+    }
+}
+
+// The largest logger sizes a sensor can answer (0xFFFF) give every item of all four loggers;
+// the items wrap at the EEPROM's end as every EEPROM cell does.
+TEST_F(Map78, LoggersOfTheLargestSizeAreMappedWhole) {
     use("p8-co2-temp-rh");
-    auto online = map.Nodes();
-    const long eepromNodes = countNodes(*online->Item(1)->Nodes());
-    map.Clear();
-    gConnection.OnLine = false;
-    const int before = transfers();
-    auto offline = map.Nodes();
-    EXPECT_EQ(transfers(), before);
-    EXPECT_EQ(countNodes(*offline->Item(1)->Nodes()), eepromNodes);
-    EXPECT_EQ(countNodes(*offline->Item(2)->Nodes()), 2) << "Sys and Part";
-    EXPECT_EQ(map.GetNode("raPart")->Adr(), 65);
+    const std::int32_t base = sensorWord(-6);
+    for (std::int32_t c = 0; c < 4; ++c) {
+        setSensorByte(base + 8 * c, 0xFF);
+        setSensorByte(base + 8 * c + 1, 0xFF);
+    }
+    EXPECT_EQ(countNodes(*map.Nodes()), 263827);
+    EXPECT_EQ(children("eaLoggChannel_3"), 65535);
+    const std::int32_t pointer = map.GetNode("eaLoggBufferPtr_3")->Value();
+    expectCells({{"eaLoggItem_3-65534", (pointer + 2 * 65534) & 2047, 2, E, 0, 0}});
+    EXPECT_EQ(map.GetNode("raW2_2")->Adr(), 266) << "the RAM part follows whole";
 }
 
 TEST_F(Map78, Platform7WithoutFlashProcessorVersion0) {

@@ -60,6 +60,28 @@ class Subprocess {
     bool ended_ = false;
 };
 
+// How a program run to its end (or killed) left: its exit status and both outputs.
+struct RunResult {
+    int status = -1;  // exit status; -1 when it was killed or ended by a signal
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with stdin from /dev/null, collecting stdout and stderr; `extraEnv` as
+// Options::environment. A program still running after `timeout` is killed, so a test never hangs
+// on it.
+RunResult run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
+              const std::vector<std::string>& extraEnv = {});
+
+// Like run(), but sends `signal` once `ready` holds for the output so far.
+RunResult runSignalledWhen(const std::vector<std::string>& argv,
+                           const std::function<bool(const RunResult&)>& ready, int signal,
+                           std::chrono::milliseconds timeout);
+
+// Like run(), but sends `signal` once stderr contains `trigger`.
+RunResult runSignalledOn(const std::vector<std::string>& argv, const std::string& trigger,
+                         int signal, std::chrono::milliseconds timeout);
+
 // The directory of the running test program.
 std::string programDirectory();
 // The first existing file among the candidates, or empty.

@@ -22,11 +22,13 @@ class clsArrayLevel : public VariantObject {
     clsArrayLevel(const clsArrayLevel&) = delete;
     clsArrayLevel& operator=(const clsArrayLevel&) = delete;
 
-    // Drops the map; the next access generates it again. No errors.
+    // Drops the map; the next access generates it again. No errors. Called from an event handler
+    // while the map is being generated, the build finishes into the dropped collection.
     void Clear();
     // The root collection, generated first; an empty one after Clear until the next build.
     std::shared_ptr<kvArrayNodes> Nodes();
-    // Replaces the root collection; a map not yet generated is later built into it. No errors.
+    // Replaces the root collection; a map not yet generated is later built into it, one being
+    // generated goes on into the collection it started with. No errors.
     void SetNodes(std::shared_ptr<kvArrayNodes> nodes);
     // The first node in depth-first pre-order whose key matches without regard to case; 1110
     // "Object not found" when none does. strParent receives the key of the node visited just

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <concepts>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 
-#include "kvcom3/Collection.h"
+#include "kvcom3/KeyedItems.h"
 #include "kvcom3/Variant.h"
 #include "kvcom3/kvEnum.h"
 
@@ -127,42 +125,14 @@ class kvObjectNode : public VariantObject {
 // The children of an object node, or the top of the object tree: nodes in insertion order,
 // positions from 1, keys compared without regard to case. A duplicate key raises 457, a missing
 // item 5.
-class kvObjectNodes : public VariantObject {
+class kvObjectNodes : public KeyedItems<kvObjectNode> {
   public:
-    using const_iterator = Collection<std::shared_ptr<kvObjectNode>>::const_iterator;
-
     // Builds a node and adds it. An empty key is "fo" followed by the name with every blank
     // made "_" (a name of 255 or more characters then raises Overflow, 6). 457 for a key already
     // present (nothing added).
     std::shared_ptr<kvObjectNode> Add(const std::string& Name, const std::string& ArrayNodeKey = {},
                                       const std::string& Unit = {}, const std::string& Format = {},
                                       const std::string& Key = {}, std::int32_t BitMask = 0);
-
-    // The node at position 1 ... Count or under a key; 5 when there is none.
-    const std::shared_ptr<kvObjectNode>& Item(long index) const { return items_.Item(index); }
-    const std::shared_ptr<kvObjectNode>& Item(std::string_view key) const {
-        return items_.Item(key);
-    }
-    // vntIndexKey: a number is a position, a text a key.
-    template <std::same_as<Variant> V>
-    const std::shared_ptr<kvObjectNode>& Item(const V& vntIndexKey) const {
-        return items_.Item(vntIndexKey);
-    }
-    long Count() const noexcept { return items_.Count(); }
-    // Removes the node at a position or under a key; 5 when there is none.
-    void Remove(long index) { items_.Remove(index); }
-    void Remove(std::string_view key) { items_.Remove(key); }
-    template <std::same_as<Variant> V>
-    void Remove(const V& vntIndexKey) {
-        items_.Remove(vntIndexKey);
-    }
-
-    // Enumeration in insertion order (NewEnum).
-    const_iterator begin() const noexcept { return items_.begin(); }
-    const_iterator end() const noexcept { return items_.end(); }
-
-  private:
-    Collection<std::shared_ptr<kvObjectNode>> items_;
 };
 
 }  // namespace kvcom3

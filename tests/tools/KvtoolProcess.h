@@ -1,33 +1,18 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "util/KvsimProcess.h"
+#include "util/Subprocess.h"
 
 namespace kvtool_test {
 
-struct RunResult {
-    int status = -1;  // exit status; -1 when it was killed or ended by a signal
-    std::string out;
-    std::string err;
-};
-
-// Runs a program with stdin from /dev/null, collecting stdout and stderr. A program still
-// running after `timeout` is killed, so a test never hangs on it.
-RunResult run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
-              const std::vector<std::string>& extraEnv = {});
-
-// Like run(), but sends `signal` once `ready` holds for the output so far.
-RunResult runSignalledWhen(const std::vector<std::string>& argv,
-                           const std::function<bool(const RunResult&)>& ready, int signal,
-                           std::chrono::milliseconds timeout);
-
-// Like run(), but sends `signal` once stderr contains `trigger`.
-RunResult runSignalledOn(const std::vector<std::string>& argv, const std::string& trigger,
-                         int signal, std::chrono::milliseconds timeout);
+using kvtest::run;
+using kvtest::RunResult;
+using kvtest::runSignalledOn;
+using kvtest::runSignalledWhen;
 
 // kvtool with these arguments, killed after half a minute at the latest.
 inline RunResult kvtool(const std::vector<std::string>& args,
