@@ -4,20 +4,18 @@
 // the map tables when they were frozen; any change to a cell shows here.
 //
 // After a deliberate change to the map, rewrite them and review the diff before committing:
-//   KV_WRITE_MAP_LISTINGS=1 build/tests/kvtool_tests --gtest_filter='MapListings.*'
+//   KV_UPDATE_LISTINGS=1 build/tests/kvtool_tests --gtest_filter='MapListings.*'
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tools/KvtoolProcess.h"
+#include "util/Listing.h"
 
 namespace kvtool_test {
 namespace {
@@ -42,28 +40,7 @@ std::vector<std::string> lines(const std::string& text) {
     return out;
 }
 
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Where two listings part: the first differing line of each, or empty when they are the same.
-std::string firstDifference(const std::string& expected, const std::string& actual) {
-    const auto want = lines(expected);
-    const auto got = lines(actual);
-    for (std::size_t i = 0; i < std::max(want.size(), got.size()); ++i) {
-        const std::string a = i < want.size() ? want[i] : "(end)";
-        const std::string b = i < got.size() ? got[i] : "(end)";
-        if (a != b)
-            return "line " + std::to_string(i + 1) + "\n  listing: " + a + "\n  printed: " + b;
-    }
-    return expected == actual ? "" : "the same lines, different line ends";
-}
-
 TEST(MapListings, EveryProfileInEachProtocol) {
-    const bool rewrite = std::getenv("KV_WRITE_MAP_LISTINGS") != nullptr;
     const fs::path folder = fs::path(KV_SOURCE_DIR) / "tests/data/maps";
     const RunResult listed = run({KVSIM_PATH, "--list-profiles"}, std::chrono::seconds(10));
     ASSERT_EQ(listed.status, 0) << listed.err;
@@ -83,14 +60,7 @@ TEST(MapListings, EveryProfileInEachProtocol) {
             toolArgs.push_back("map");
             const RunResult map = kvtool(toolArgs);
             EXPECT_EQ(map.status, 0) << map.err;
-            const fs::path file = folder / (name + ".txt");
-            if (rewrite) {
-                fs::create_directories(folder);
-                std::ofstream(file, std::ios::binary) << map.out;
-                continue;
-            }
-            EXPECT_TRUE(fs::exists(file)) << "no listing " << file;
-            EXPECT_EQ(firstDifference(contents(file), map.out), "");
+            EXPECT_EQ(kvtest::compareListing("maps/" + name + ".txt", map.out), "");
         }
     }
     // A listing of a profile that is gone would no longer be compared.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/Subprocess.h"
+#include "tools/KvtoolProcess.h"
 
 namespace kvtool_test {
 namespace {
