@@ -6,6 +6,7 @@
 #include "kvcal3/UserInteraction.h"
 #include "kvcal3/ui/QtUserInteraction.h"
 #include "kvcom3/Clock.h"
+#include "kvcom3/Journal.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -15,6 +16,8 @@ int main(int argc, char* argv[]) {
     kvcom3::setEventPump([] { QCoreApplication::processEvents(); });
     // What the calibration asks of the user appears as Qt dialogs.
     kvcal3::setUserInteraction(std::make_shared<kvcal3::ui::QtUserInteraction>());
+    // Every EEPROM change is journaled first, so a calibration cut short can be undone.
+    kvcom3::enableJournal("ThermAdjust");
     frmSelectPort selection;
     selection.show();
     int rc = QApplication::exec();

@@ -4,12 +4,14 @@
 #include <cmath>
 
 #include "facade/LibraryState.h"
+#include "journal/JournalWrite.h"
 #include "kvcom3/KvError.h"
 #include "kvcom3/clsAdressLevel.h"
 #include "link/AddressRange.h"
 #include "link/AdressLevelImpl.h"
 #include "link/SensorCommands.h"
 #include "link/SensorIdentity.h"
+#include "link/WriteSelection.h"
 
 namespace kvcom3 {
 
@@ -54,6 +56,9 @@ void clsAdressLevel::WriteToSensor(std::int32_t lngStartAdr, std::int32_t lngNrO
         }
         state.platform = Platform();
         RaiseAction("Searching");
+        // The journal holds the bytes this write changes on disk before the first one goes out.
+        JournalWrite journal = JournalWrite::begin(*this, d_->image, lngStartAdr, lngNrOfBytes,
+                                                   kvMemType, all, masked, state.platform);
 
         const bool wordEeprom = kvMemType == kvEEPROM && !isByteAccessPlatform(state.platform);
         const std::int32_t maxBlock = (gProtokoll == kvMB && state.platform == 8) ? 16 : 4;
@@ -69,8 +74,7 @@ void clsAdressLevel::WriteToSensor(std::int32_t lngStartAdr, std::int32_t lngNrO
             std::int16_t progress = percent(i + 1, lngNrOfBytes);
             Progress.raise(progress);
             const clsAdress* r = d_->image.find(adr, kvMemType);
-            bool write = r != nullptr && (!masked || r->Mask != 0) &&
-                         (all || !r->GotValueS || r->SensorValue != r->Value) && r->GotValueP;
+            bool write = isToBeWritten(r, all, masked);
             if (!write) {
                 if (blockStart >= 0) writeBlock(adr - 1);
                 continue;
@@ -80,6 +84,7 @@ void clsAdressLevel::WriteToSensor(std::int32_t lngStartAdr, std::int32_t lngNrO
             if (blockStart < 0) blockStart = wordEeprom && adr % 2 != 0 ? adr - 1 : adr;
             if (adr - blockStart + 1 >= maxBlock || i == lngNrOfBytes - 1) writeBlock(adr);
         }
+        journal.done();
 
         if (state.unlocked && state.platform != 5) {
             RaiseAction("Locking EEPROM");

@@ -13,6 +13,7 @@
 #include "kvcal3/TerminalInteraction.h"
 #include "kvcal3/UserInteraction.h"
 #include "kvcom3/Enums.h"
+#include "kvcom3/Journal.h"
 #include "kvcom3/KvError.h"
 #include "kvcom3/VbTypes.h"
 
@@ -192,6 +193,7 @@ void calibrate(Session& s, const CalibrateOptions& o) {
     fillInputs(*procedure, o.inputs);
     std::vector<CellValue> cells = eepromSnapshot(*s.sensor);
     if (o.showReadings) procedure->ShowReadings();
+    kvcom3::setJournalOperation("calibrate " + procedure->Key);
     const kvcom3::Variant result = procedure->Run();
 
     std::string changedJson;

@@ -1,0 +1,138 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tools/Subprocess.h"
+
+namespace kvtool_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A journal directory of one test, removed afterwards.
+class Journal {
+  public:
+    Journal()
+        : path_(fs::path(testJournalDirectory()) /
+                ::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+    ~Journal() { fs::remove_all(path_); }
+    std::string env() const { return "KVSENSOR_JOURNAL_DIR=" + path_.string(); }
+
+  private:
+    fs::path path_;
+};
+
+struct Step {
+    std::vector<std::string> args;
+    int status;
+    const char* out;                // regular expression for the whole of stdout
+    const char* err;                // text stderr contains
+    const char* journal = nullptr;  // another journal directory for this step
+};
+
+// One sensor, one journal, the commands in turn: what each prints, and that undo and the
+// refusals leave the EEPROM as they say.
+TEST(KvtoolJournal, HistoryAndUndoFollowTheWrites) {
+    VirtualSensor sensor({"--profile", "p8-co2-temp-rh"});
+    Journal journal;
+    const char* const time = "20[0-9-]+T[0-9:.]+Z";
+    const std::string history3 = std::string("3  ") + time +
+                                 "  kvtool  set eaTable0_0  2 bytes  done\n1  " + time +
+                                 "  kvtool  poke  3 bytes  done\n";
+    const std::vector<Step> steps{
+        {{"peek", "eeprom", "100", "3"}, 0, "0 0 0\n", ""},
+        {{"poke", "eeprom", "100", "1", "2", "3"}, 0, "", ""},
+        {{"set", "eaTable0_0", "100"}, 0, "100\n", ""},
+        {{"history"}, 0, history3.c_str(), ""},
+        {{"--json", "history"},
+         0,
+         "\\{\"id\":3,\"time\":\"[^\"]+\",\"program\":\"kvtool\",\"operation\":\"set "
+         "eaTable0_0\",\"bytes\":2,\"state\":\"done\"\\}\n\\{\"id\":1,[^\n]*\n",
+         ""},
+        {{"undo"}, 0, "operation 3 undone: 2 bytes put back\n", ""},
+        {{"get", "eaTable0_0"}, 0, "12000\n", ""},
+        // Undo after undo goes further back, but 101 has changed since.
+        {{"poke", "eeprom", "101", "99"}, 0, "", ""},
+        {{"undo", "1"}, 1, "", "EEPROM 101 holds 99, operation 1 left 2"},
+        {{"peek", "eeprom", "100", "3"}, 0, "1 99 3\n", ""},
+        {{"undo", "1", "--force"}, 0, "operation 1 undone: 3 bytes put back\n", ""},
+        {{"peek", "eeprom", "100", "3"}, 0, "0 0 0\n", ""},
+        {{"undo", "99"}, 1, "", "error 5: Invalid procedure call or argument: no operation 99"},
+        // Without the journal the write leaves no record; with a journal that cannot be
+        // written it does not happen at all.
+        {{"--no-journal", "poke", "eeprom", "100", "7"}, 0, "", ""},
+        {{"--json", "history"}, 0, "\\{\"id\":9,[^\n]*\"operation\":\"undo 1\"[\\s\\S]*", ""},
+        {{"poke", "eeprom", "100", "8"},
+         1,
+         "",
+         "error 75: Path/File access error: /dev/null/j",
+         "/dev/null/j"},
+        {{"peek", "eeprom", "100", "1"}, 0, "7\n", ""},
+    };
+    for (const Step& step : steps) {
+        std::vector<std::string> args{"--device", sensor.link()};
+        args.insert(args.end(), step.args.begin(), step.args.end());
+        std::string line;
+        for (const auto& a : step.args) line += a + " ";
+        SCOPED_TRACE(line);
+        const std::string env =
+            step.journal ? std::string("KVSENSOR_JOURNAL_DIR=") + step.journal : journal.env();
+        const RunResult result = kvtool(args, {env});
+        EXPECT_EQ(result.status, step.status) << result.err;
+        EXPECT_TRUE(std::regex_match(result.out, std::regex(step.out))) << result.out;
+        EXPECT_THAT(result.err, ::testing::HasSubstr(step.err));
+    }
+}
+
+// kvtool killed in the middle of a 24-byte EEPROM write leaves an interrupted operation, and
+// undo puts back exactly the bytes that were there.
+TEST(KvtoolJournal, UndoAfterAKillRestoresEveryByte) {
+    VirtualSensor sensor({"--profile", "p8-co2-temp-rh", "--line-rate"});
+    Journal journal;
+    const std::vector<std::string> line{"--device", sensor.link()};
+    auto tool = [&](std::vector<std::string> command) {
+        std::vector<std::string> args = line;
+        args.insert(args.end(), command.begin(), command.end());
+        return kvtool(args, {journal.env()});
+    };
+    std::vector<std::string> poke{"poke", "eeprom", "96"};
+    for (int i = 0; i < 24; ++i) poke.push_back(std::to_string(200 + i));
+    ASSERT_EQ(tool(poke).status, 0);
+    const RunResult before = tool({"peek", "eeprom", "96", "24"});
+    ASSERT_EQ(before.status, 0) << before.err;
+
+    std::vector<std::string> argv{KVTOOL_PATH, "--log"};
+    argv.insert(argv.end(), line.begin(), line.end());
+    argv.insert(argv.end(), {"poke", "eeprom", "96"});
+    for (int i = 0; i < 24; ++i) argv.push_back(std::to_string(i));
+    // Killed when its third block is about to go out.
+    const RunResult killed = runSignalledWhen(
+        argv,
+        [](const RunResult& sofar) {
+            std::size_t blocks = 0;
+            for (auto at = sofar.err.find(" bytes to adress "); at != std::string::npos;
+                 at = sofar.err.find(" bytes to adress ", at + 1))
+                ++blocks;
+            return blocks >= 3;
+        },
+        SIGKILL, std::chrono::seconds(20), {journal.env()});
+    EXPECT_EQ(killed.status, -1);
+    const RunResult half = tool({"peek", "eeprom", "96", "24"});
+    EXPECT_NE(half.out, before.out) << "the kill came too late or too early";
+
+    const RunResult history = tool({"history"});
+    EXPECT_THAT(history.out, ::testing::StartsWith("3  "));
+    EXPECT_THAT(history.out, ::testing::HasSubstr("poke  24 bytes  interrupted\n"));
+    const RunResult undo = tool({"undo"});
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    const RunResult after = tool({"peek", "eeprom", "96", "24"});
+    EXPECT_EQ(after.out, before.out);
+}
+
+}  // namespace
+}  // namespace kvtool_test
