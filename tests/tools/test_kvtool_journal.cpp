@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kvcom3/SensorBackup.h"
 #include "tools/Subprocess.h"
 
 namespace kvtool_test {
@@ -132,6 +133,66 @@ TEST(KvtoolJournal, UndoAfterAKillRestoresEveryByte) {
     EXPECT_EQ(undo.status, 0) << undo.err;
     const RunResult after = tool({"peek", "eeprom", "96", "24"});
     EXPECT_EQ(after.out, before.out);
+}
+
+// Backup, change, diff, restore: the sensor ends with the backup's bytes, and a backup of
+// another kind of sensor or serial number is refused with nothing written.
+TEST(KvtoolJournal, RestoreGivesBackTheBackupsBytes) {
+    // Modbus reads the whole memory in blocks of 32 bytes, KVBUS in 6.
+    VirtualSensor sensor({"--profile", "p8-co2-temp-rh", "--protocol", "modbus"});
+    Journal journal;
+    const fs::path dir = fs::path(testJournalDirectory()) / "backups";
+    fs::create_directories(dir);
+    const std::string own = (dir / "own.kvbackup").string();
+    const std::string otherPart = (dir / "part.kvbackup").string();
+    const std::string otherSerial = (dir / "serial.kvbackup").string();
+    auto tool = [&](std::vector<std::string> command) {
+        command.insert(command.begin(),
+                       {"--device", sensor.link(), "--protocol", "modbus", "--id", "1"});
+        return kvtool(command, {journal.env()});
+    };
+    ASSERT_EQ(tool({"backup", own}).status, 0);
+    kvcom3::SensorBackup copy = kvcom3::readSensorBackup(own);
+    copy.sensor.part = 153;
+    kvcom3::writeSensorBackup(otherPart, copy);
+    copy.sensor.part = 152;
+    copy.sensor.serial = 777;
+    copy.eeprom[300] ^= 0xFF;
+    kvcom3::writeSensorBackup(otherSerial, copy);
+
+    const std::string diff =
+        "eaoosPar_0 \\(oosPar_0\\) 100: file 00 00, sensor 01 02\n"
+        "eaTable0_0 \\(Table0_0\\) 210: file 2e e0, sensor 00 64\n";
+    const std::string changed300 = std::to_string(copy.eeprom[300]) + "\n";
+    const std::vector<Step> steps{
+        {{"--json", "backup", own},
+         0,
+         "\\{\"file\":\"[^\"]+\",\"eeprom\":2048,\"ram\":2048\\}\n",
+         ""},
+        {{"diff", own}, 0, "", ""},
+        {{"poke", "eeprom", "100", "1", "2"}, 0, "", ""},
+        {{"set", "eaTable0_0", "100"}, 0, "100\n", ""},
+        {{"diff", own}, 0, diff.c_str(), ""},
+        {{"restore", own, "--dry-run"}, 0, "4 bytes differ; nothing written \\(--dry-run\\)\n", ""},
+        {{"restore", otherPart}, 1, "", "is of another kind of sensor (platform 8, part 153"},
+        {{"restore", otherSerial}, 1, "", "--other-sensor copies it anyway"},
+        {{"diff", own}, 0, diff.c_str(), ""},
+        {{"restore", own}, 0, "4 bytes written\n", ""},
+        {{"diff", own}, 0, "", ""},
+        {{"restore", otherSerial, "--other-sensor"}, 0, "1 bytes written\n", ""},
+        {{"peek", "eeprom", "300", "1"}, 0, changed300.c_str(), ""},
+        {{"serial"}, 0, "15212345\n", ""},
+        {{"restore", (dir / "missing").string()}, 1, "", "error 53: File not found"},
+    };
+    for (const Step& step : steps) {
+        std::string line;
+        for (const auto& a : step.args) line += a + " ";
+        SCOPED_TRACE(line);
+        const RunResult result = tool(step.args);
+        EXPECT_EQ(result.status, step.status) << result.err;
+        EXPECT_TRUE(std::regex_match(result.out, std::regex(step.out))) << result.out;
+        EXPECT_THAT(result.err, ::testing::HasSubstr(step.err));
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "LinkFixture.h"
 #include "journal/JournalFile.h"
 #include "kvcom3/Journal.h"
+#include "kvcom3/SensorBackup.h"
 
 namespace {
 
@@ -189,6 +190,50 @@ TEST_F(JournalWrites, UnwritableJournalStopsTheWriteBeforeAnyWriteFrame) {
     // Only reads went out: the identity and the old values.
     EXPECT_THAT(log, ::testing::Contains(::testing::StartsWith("Reading ")));
     EXPECT_THAT(log, ::testing::Not(::testing::Contains(::testing::StartsWith("Writing "))));
+}
+
+// A backup reads back as written; a file cut short, changed or damaged anywhere is refused with
+// 5 naming the file and the line, never read in part.
+TEST(SensorBackupFile, ReadsBackWhatWasWrittenAndRefusesAnyDamage) {
+    kvcom3::SensorBackup backup{{8, 152, 12345, 2048}, "2026-12-09T20:05:02Z", "unit", {}, {}};
+    for (int i = 0; i < 2048; ++i) backup.eeprom.push_back(static_cast<std::uint8_t>(i * 31));
+    backup.ram.assign(2048, 0x5A);
+    const std::string text = kvcom3::formatSensorBackup(backup);
+    const auto back = kvcom3::parseSensorBackup(text, "b");
+    EXPECT_EQ(back.sensor, backup.sensor);
+    EXPECT_EQ(back.eeprom, backup.eeprom);
+    EXPECT_EQ(back.ram, backup.ram);
+    EXPECT_EQ(back.time, backup.time);
+
+    struct Damage {
+        const char* name;
+        std::string text;
+    };
+    std::string flipped = text;
+    flipped[text.find("eeprom 0010") + 13] ^= 1;
+    std::string bigger = text;
+    bigger.replace(bigger.find("eeprom-size 2048"), 16, "eeprom-size 4096");
+    const std::vector<Damage> damages{
+        {"empty", ""},
+        {"header only", text.substr(0, text.find('\n') + 1)},
+        {"cut in a memory line", text.substr(0, text.find("eeprom 0400") + 20)},
+        {"cut before the checksum", text.substr(0, text.find("crc32"))},
+        {"no final newline", text.substr(0, text.size() - 1)},
+        {"a byte changed", flipped},
+        {"a size changed", bigger},
+        {"text after the checksum", text + "ram 0800 00\n"},
+        {"binary", std::string("\0\xff\x01", 3)},
+    };
+    for (const Damage& d : damages) {
+        SCOPED_TRACE(d.name);
+        try {
+            kvcom3::parseSensorBackup(d.text, "b.kvbackup");
+            ADD_FAILURE() << "accepted";
+        } catch (const kvcom3::KvError& e) {
+            EXPECT_EQ(e.number(), 5);
+            EXPECT_THAT(e.description(), ::testing::HasSubstr("backup b.kvbackup line "));
+        }
+    }
 }
 
 }  // namespace
