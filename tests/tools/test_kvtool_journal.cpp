@@ -152,6 +152,23 @@ TEST(KvtoolJournal, RestoreGivesBackTheBackupsBytes) {
         return kvtool(command, {journal.env()});
     };
     ASSERT_EQ(tool({"backup", own}).status, 0);
+    {
+        // The backup served by the virtual sensor is the same sensor to kvtool.
+        VirtualSensor clone({"--image", own, "--protocol", "modbus"});
+        const auto onClone = [&](const std::string& command) {
+            return kvtool(
+                {"--device", clone.link(), "--protocol", "modbus", "--id", "1", command, own},
+                {journal.env()});
+        };
+        const RunResult original = tool({"info"});
+        EXPECT_EQ(kvtool({"--device", clone.link(), "--protocol", "modbus", "--id", "1", "info"},
+                         {journal.env()})
+                      .out,
+                  original.out);
+        const RunResult same = onClone("diff");
+        EXPECT_EQ(same.status, 0) << same.err;
+        EXPECT_EQ(same.out, "");
+    }
     kvcom3::SensorBackup copy = kvcom3::readSensorBackup(own);
     copy.sensor.part = 153;
     kvcom3::writeSensorBackup(otherPart, copy);
