@@ -89,7 +89,7 @@ void raiseJournalFileError(const std::filesystem::path& path, int error) {
                        path.string() + " (" + std::strerror(error) + ")");
 }
 
-std::int64_t appendJournalLine(const std::filesystem::path& file, JournalLine& line) {
+std::int64_t appendJournalLine(const std::filesystem::path& file, JournalLine& line, bool durable) {
     const std::filesystem::path directory = file.parent_path();
     std::error_code error;
     std::filesystem::create_directories(directory, error);
@@ -120,8 +120,8 @@ std::int64_t appendJournalLine(const std::filesystem::path& file, JournalLine& l
         line.record.operation = line.record.id;
     text += formatJournalLine(line);
     writeAll(fd.get(), text, file);
-    if (::fsync(fd.get()) != 0) raiseJournalFileError(file, errno);
-    if (fresh) syncDirectory(directory);
+    if (durable && ::fdatasync(fd.get()) != 0) raiseJournalFileError(file, errno);
+    if (durable && fresh) syncDirectory(directory);
 
     idCache.size = status.st_size + static_cast<off_t>(text.size());
     ++idCache.nextId;

@@ -20,7 +20,8 @@ class JournalWrite {
     static JournalWrite begin(clsAdressLevel& level, MemoryImage& image, std::int32_t start,
                               std::int32_t count, std::uint8_t memType, bool all, bool masked,
                               std::uint8_t platform);
-    // Marks the write done; 70 or 75 when the mark cannot be written.
+    // Marks the write done, without waiting for the disk; 70 or 75 when the mark cannot be
+    // written.
     void done();
 
   private:
