@@ -46,6 +46,12 @@ bool journalEnabled() {
     return journalSettings().on;
 }
 
+std::optional<JournalPlace> lastJournalOperation() {
+    const JournalSettings& s = journalSettings();
+    if (!s.operationId) return std::nullopt;
+    return JournalPlace{s.operationFile, *s.operationId};
+}
+
 void setJournalOperation(std::string text) {
     JournalSettings& s = journalSettings();
     s.operation = std::move(text);

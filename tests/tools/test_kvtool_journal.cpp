@@ -212,5 +212,28 @@ TEST(KvtoolJournal, RestoreGivesBackTheBackupsBytes) {
     }
 }
 
+// A poke of 20 bytes whose fourth block the sensor never acknowledges: kvtool puts the three
+// blocks already written back at once, so the EEPROM is as before.
+TEST(KvtoolJournal, AWriteThatFailsPartWayIsPutBack) {
+    // Transfer 13 is the fourth block: part, size, serial, 4 reads of old values, unlock and two
+    // of each write and verify come first. 50 attempts and the write gives up.
+    VirtualSensor sensor({"--profile", "p8-co2-temp-rh", "--fault", "no-ack@13-62"});
+    VirtualSensor reference({"--profile", "p8-co2-temp-rh"});
+    Journal journal;
+    std::vector<std::string> argv{KVTOOL_PATH, "--device", sensor.link(), "poke", "eeprom", "100"};
+    for (int i = 1; i <= 20; ++i) argv.push_back(std::to_string(i));
+    const RunResult poke = run(argv, std::chrono::seconds(90), {journal.env()});
+    EXPECT_EQ(poke.status, 1);
+    EXPECT_THAT(poke.err, ::testing::HasSubstr("are back as they were (operation 1, 12 bytes"));
+    EXPECT_THAT(poke.err, ::testing::HasSubstr("error 1000: Communication error"));
+
+    const RunResult now = kvtool({"--device", sensor.link(), "peek", "eeprom", "100", "20"});
+    const RunResult before = kvtool({"--device", reference.link(), "peek", "eeprom", "100", "20"});
+    EXPECT_EQ(now.out, before.out);
+    const RunResult history = kvtool({"--device", sensor.link(), "history"}, {journal.env()});
+    EXPECT_THAT(history.out, ::testing::HasSubstr("undo 1  12 bytes  done\n"));
+    EXPECT_THAT(history.out, ::testing::HasSubstr("poke  20 bytes  interrupted\n"));
+}
+
 }  // namespace
 }  // namespace kvtool_test

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,15 @@ bool journalEnabled();
 // Names what the following writes do ("poke", "set eaTable0_0", "calibrate cpX"). Every call
 // starts a new operation: the writes under one name form one entry of history and undo.
 void setJournalOperation(std::string text);
+
+// Where the process's last journaled write went: its file and the id of its operation; nothing
+// before the first record. A program that sees a write fail part-way finds the operation here
+// to put its bytes back.
+struct JournalPlace {
+    std::filesystem::path file;
+    std::int64_t operation = 0;
+};
+std::optional<JournalPlace> lastJournalOperation();
 
 // The sensor a journal file belongs to.
 struct JournalSensor {
