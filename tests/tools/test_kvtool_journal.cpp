@@ -200,6 +200,12 @@ TEST(KvtoolJournal, RestoreGivesBackTheBackupsBytes) {
         {{"peek", "eeprom", "300", "1"}, 0, changed300.c_str(), ""},
         {{"serial"}, 0, "15212345\n", ""},
         {{"restore", (dir / "missing").string()}, 1, "", "error 53: File not found"},
+        // Without the journal, calibrate finds what changed by reading all EEPROM around the run.
+        {{"--no-journal", "calibrate", "cpSpaceTempOffsetAdjust", "--input",
+          "cvSpaceTempOffsetAdjustCorrectTemp=30.0", "--no-input"},
+         0,
+         "cpSpaceTempOffsetAdjust done\n(eaTable0_[0-9]+: [0-9]+ -> [0-9]+\n){17}",
+         ""},
     };
     for (const Step& step : steps) {
         std::string line;
