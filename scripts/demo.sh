@@ -17,6 +17,8 @@ cmake --build "$build" --target kvtool kvsim thermadjust
 kvtool=$build/tools/kvtool
 link=/tmp/kvsim-demo
 truth=23.0
+# The virtual sensor's EEPROM changes stay out of the journal of the real sensors.
+export KVSENSOR_JOURNAL_DIR=${KVSENSOR_JOURNAL_DIR:-/tmp/kvsim-demo-journal}
 
 # A link left behind by an earlier run would be taken for the new sensor.
 [ -L "$link" ] && rm -f "$link"

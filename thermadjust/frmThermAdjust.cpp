@@ -15,6 +15,7 @@
 #include "MousePointer.h"
 #include "PortChoice.h"
 #include "frmSelectPort.h"
+#include "kvcom3/Journal.h"
 #include "kvcom3/KvError.h"
 #include "kvcom3/VbTypes.h"
 #include "kvcom3/kvObjectNode.h"
@@ -172,6 +173,7 @@ void frmThermAdjust::changeBranch() {
     auto procedure = calibration_->GetProcedure("cpSpaceTempOffsetAdjust");
     procedure->InputVariables()->Item("cvSpaceTempOffsetAdjustCorrectTemp")->Value =
         kvcom3::Variant(procedure->getVal(answer->toStdString()));
+    kvcom3::setJournalOperation("calibrate cpSpaceTempOffsetAdjust");
     calibration_->GetProcedure("cpSpaceTempOffsetAdjust")->Run();
 }
 

@@ -130,19 +130,9 @@ void ISensMem::Connect(std::int16_t intComPort, std::int16_t intComID, std::int1
 std::string ISensMem::SerialNr(bool Force) {
     Install();
     auto level = AdressLevel();
-    std::int64_t number = 0;
-    switch (level->Platform()) {
-        case 5: number = level->Value(66, 2, kvRAM, Force); break;
-        case 6: number = level->Value(170, 2, kvEEPROM, Force); break;
-        case 7:
-        case 8: {
-            std::int32_t size = MemSize(enmEEPROM);
-            number = level->Value((size - 1) & 0xFFE6, 3, kvEEPROM, Force, 0, kvLSByteAtLowAdress);
-            break;
-        }
-        default: return {};
-    }
-    return formatSerialNr(level->Part(), number);
+    const std::optional<std::int64_t> number = readSerialNumber(*level, Force);
+    if (!number) return {};
+    return formatSerialNr(level->Part(), *number);
 }
 
 void ISensMem::DisConnect() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "facade/LibraryState.h"
+#include "journal/JournalWrite.h"
 #include "kvcom3/KvError.h"
 #include "kvcom3/clsAdressLevel.h"
 #include "link/AddressRange.h"
@@ -13,6 +14,7 @@
 #include "link/SensorCommands.h"
 #include "link/SensorIdentity.h"
 #include "link/TransferFailure.h"
+#include "link/WriteSelection.h"
 
 namespace kvcom3 {
 
@@ -68,6 +70,9 @@ void clsAdressLevel::WriteToSensor(std::int32_t lngStartAdr, std::int32_t lngNrO
         }
         state.platform = Platform();
         RaiseAction("Searching");
+        // The journal holds the bytes this write changes on disk before the first one goes out.
+        JournalWrite journal = JournalWrite::begin(*this, d_->image, lngStartAdr, lngNrOfBytes,
+                                                   kvMemType, all, masked, state.platform);
 
         const bool wordEeprom = kvMemType == kvEEPROM && !isByteAccessPlatform(state.platform);
         const std::int32_t maxBlock = (gProtokoll == kvMB && state.platform == 8) ? 16 : 4;
@@ -82,8 +87,7 @@ void clsAdressLevel::WriteToSensor(std::int32_t lngStartAdr, std::int32_t lngNrO
         for (std::int32_t i = 0; i < lngNrOfBytes; ++i) {
             std::int32_t adr = lngStartAdr + i;
             const clsAdress* r = d_->image.find(adr, kvMemType);
-            bool write = r != nullptr && (!masked || r->Mask != 0) &&
-                         (all || !r->GotValueS || r->SensorValue != r->Value) && r->GotValueP;
+            bool write = isToBeWritten(r, all, masked);
             if (!write) {
                 if (blockStart >= 0) endBlock(adr - 1, i);
                 continue;
@@ -107,6 +111,7 @@ void clsAdressLevel::WriteToSensor(std::int32_t lngStartAdr, std::int32_t lngNrO
                 WriteVerified(next->start, next->length, kvMemType, state);
             }
         }
+        journal.done();
 
         if (state.unlocked && state.platform != 5) {
             RaiseAction("Locking EEPROM");

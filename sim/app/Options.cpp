@@ -27,7 +27,7 @@ SensorPlace parseSensorPlace(const std::string& text) {
     if (at == std::string::npos || at == 0 || colon == std::string::npos) {
         throw std::invalid_argument("sensor \"" + text + "\": expected PROFILE@BOARD:POSITION");
     }
-    SensorPlace place{text.substr(0, at), Position{}};
+    SensorPlace place{text.substr(0, at), {}, Position{}};
     place.at->board =
         static_cast<std::uint16_t>(number(text, text.substr(at + 1, colon - at - 1), 0xFFFF));
     place.at->position = static_cast<std::uint8_t>(number(text, text.substr(colon + 1), 0xFF));
@@ -45,6 +45,10 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     std::optional<int> position;
     double turnaroundMs = 0;
     app.add_option("--profile", profile, "Sensor profile (sim/profiles/NAME.json or a path)");
+    std::string image;
+    app.add_option("--image", image,
+                   "Serve a backup made by 'kvtool backup': its identity, EEPROM and RAM, with the "
+                   "physics of --profile or else of a profile of the same part or platform");
     std::string protocol = "kvbus";
     app.add_option("--protocol", protocol, "kvbus (default) or modbus")
         ->check(CLI::IsMember({"kvbus", "modbus"}, CLI::ignore_case));
@@ -86,8 +90,8 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
         if (board.has_value() != position.has_value()) {
             throw CLI::ValidationError("--board and --position go together");
         }
-        if (!profile.empty()) {
-            SensorPlace first{profile, std::nullopt};
+        if (!profile.empty() || !image.empty()) {
+            SensorPlace first{profile, image, std::nullopt};
             if (board)
                 first.at = Position{static_cast<std::uint16_t>(*board),
                                     static_cast<std::uint8_t>(*position)};
@@ -95,7 +99,7 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
         }
         for (const auto& text : placed) options.sensors.push_back(parseSensorPlace(text));
         if (options.sensors.empty() && !options.listProfiles) {
-            throw CLI::ValidationError("give --profile or --sensor");
+            throw CLI::ValidationError("give --profile, --image or --sensor");
         }
         for (const auto& fault : options.faults) parseFaultRule(fault);
     } catch (const CLI::ParseError& e) {

@@ -10,6 +10,9 @@ namespace kvsim::app {
 
 struct SensorPlace {
     std::string profile;
+    // A backup file (kvtool backup) whose identity and memories the sensor takes; the profile,
+    // when given, only lends its physics.
+    std::string image;
     std::optional<Position> at;
 };
 

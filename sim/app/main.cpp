@@ -3,10 +3,15 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "app/Options.h"
 #include "host/PtyHost.h"
+#include "kvcom3/KvError.h"
+#include "kvcom3/SensorBackup.h"
+#include "model/Platform.h"
+#include "model/ProfileSensor.h"
 
 namespace {
 
@@ -16,9 +21,46 @@ extern "C" void onSignal(int) {
     if (gHost) gHost->stop();
 }
 
+// The profile that lends a backup its physics: the one named, else a shipped profile of the same
+// part byte, else one of the same platform.
+kvsim::Profile physicsFor(const kvcom3::SensorBackup& backup, const std::string& named) {
+    if (!named.empty()) return kvsim::loadProfile(kvsim::profileFile(named));
+    std::optional<kvsim::Profile> samePlatform;
+    for (const auto& name : kvsim::Sensor::profileNames()) {
+        kvsim::Profile profile = kvsim::loadProfile(kvsim::profileFile(name));
+        if (profile.partByte == backup.sensor.part) return profile;
+        if (!samePlatform && kvsim::platformOfPartByte(profile.partByte) == backup.sensor.platform)
+            samePlatform = profile;
+    }
+    if (!samePlatform)
+        throw std::runtime_error("no profile of platform " +
+                                 std::to_string(backup.sensor.platform) +
+                                 "; name one with --profile");
+    return *samePlatform;
+}
+
+std::shared_ptr<kvsim::Sensor> imageSensor(const std::string& file, const std::string& profile) {
+    kvcom3::SensorBackup backup;
+    try {
+        backup = kvcom3::readSensorBackup(file);
+    } catch (const kvcom3::KvError& e) {
+        throw std::runtime_error("error " + std::to_string(e.number()) + ": " + e.description());
+    }
+    kvsim::Profile physics = physicsFor(backup, profile);
+    physics.partByte = static_cast<std::uint8_t>(backup.sensor.part);
+    physics.serialNumber = static_cast<std::uint32_t>(backup.sensor.serial);
+    physics.eepromSize = backup.eeprom.size();
+    if (!backup.ram.empty()) physics.ramSize = backup.ram.size();
+    auto sensor = std::make_shared<kvsim::ProfileSensor>(std::move(physics));
+    sensor->loadImage(backup.eeprom, backup.ram);
+    return sensor;
+}
+
 std::shared_ptr<kvsim::Sensor> loadSensor(const kvsim::app::Options& options,
-                                          const std::string& profile) {
-    std::shared_ptr<kvsim::Sensor> sensor = kvsim::Sensor::fromProfile(profile);
+                                          const kvsim::app::SensorPlace& place) {
+    std::shared_ptr<kvsim::Sensor> sensor = place.image.empty()
+                                                ? kvsim::Sensor::fromProfile(place.profile)
+                                                : imageSensor(place.image, place.profile);
     auto& world = sensor->world();
     if (options.temperature) world.temperatureC = *options.temperature;
     if (options.co2) world.co2ppm = *options.co2;
@@ -31,7 +73,7 @@ std::shared_ptr<kvsim::Sensor> loadSensor(const kvsim::app::Options& options,
 int run(const kvsim::app::Options& options) {
     std::vector<kvsim::Station> stations;
     for (const auto& place : options.sensors) {
-        stations.push_back({.sensor = loadSensor(options, place.profile),
+        stations.push_back({.sensor = loadSensor(options, place),
                             .protocol = options.protocol,
                             .id = options.id,
                             .ack = static_cast<std::uint8_t>(options.ack86 ? 0x86 : 0x06),

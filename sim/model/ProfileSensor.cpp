@@ -36,6 +36,14 @@ ProfileSensor::ProfileSensor(Profile profile)
     updateReadings(profile_, platform_, world_, memories_, noise_);
 }
 
+void ProfileSensor::loadImage(const std::vector<std::uint8_t>& eeprom,
+                              const std::vector<std::uint8_t>& ram) {
+    for (std::size_t a = 0; a < eeprom.size() && a < memories_.eeprom.size(); ++a)
+        memories_.eeprom.set(static_cast<std::uint32_t>(a), eeprom[a]);
+    for (std::size_t a = 0; a < ram.size() && a < memories_.ram.size(); ++a)
+        memories_.ram.set(static_cast<std::uint32_t>(a), ram[a]);
+}
+
 bool ProfileSensor::byteAccess() const {
     return platformHasByteAccess(platform_);
 }

@@ -15,6 +15,10 @@ class ProfileSensor final : public Sensor {
   public:
     explicit ProfileSensor(Profile profile);
 
+    // Replaces the memories with those of a real sensor (a backup), from address 0 on; the
+    // readings in RAM follow the world again from the next update.
+    void loadImage(const std::vector<std::uint8_t>& eeprom, const std::vector<std::uint8_t>& ram);
+
     std::string profileName() const override { return profile_.name; }
     int platform() const override { return platform_; }
     std::uint8_t partByte() const override { return profile_.partByte; }

@@ -13,6 +13,7 @@ using kvtest::run;
 using kvtest::RunResult;
 using kvtest::runSignalledOn;
 using kvtest::runSignalledWhen;
+using kvtest::testJournalDirectory;
 
 // kvtool with these arguments, killed after half a minute at the latest.
 inline RunResult kvtool(const std::vector<std::string>& args,

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <stdexcept>
 #include <system_error>
 #include <utility>
 
@@ -170,12 +171,39 @@ void Subprocess::signal(int number) {
 
 namespace {
 
+class TemporaryDirectory {
+  public:
+    TemporaryDirectory() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kvtool-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("no temporary directory for the journal");
+        path_ = pattern;
+    }
+    ~TemporaryDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+std::vector<std::string> withJournal(std::vector<std::string> env) {
+    for (const std::string& entry : env)
+        if (entry.starts_with("KVSENSOR_JOURNAL_DIR=")) return env;
+    env.push_back("KVSENSOR_JOURNAL_DIR=" + testJournalDirectory());
+    return env;
+}
+
 RunResult runUntil(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
                    const std::function<bool(const RunResult&)>& ready, int signal,
                    std::chrono::milliseconds timeout) {
-    Subprocess child(
-        argv,
-        {.mergeStderr = false, .captureStderr = true, .noInput = true, .environment = extraEnv});
+    Subprocess child(argv, {.mergeStderr = false,
+                            .captureStderr = true,
+                            .noInput = true,
+                            .environment = withJournal(extraEnv)});
     bool readyNow = false;
     std::function<bool(const std::string&, const std::string&)> stop;
     if (ready)
@@ -199,6 +227,11 @@ RunResult runUntil(const std::vector<std::string>& argv, const std::vector<std::
 
 }  // namespace
 
+const std::string& testJournalDirectory() {
+    static const TemporaryDirectory directory;
+    return directory.path();
+}
+
 RunResult run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
               const std::vector<std::string>& extraEnv) {
     return runUntil(argv, extraEnv, {}, 0, timeout);
@@ -206,8 +239,9 @@ RunResult run(const std::vector<std::string>& argv, std::chrono::milliseconds ti
 
 RunResult runSignalledWhen(const std::vector<std::string>& argv,
                            const std::function<bool(const RunResult&)>& ready, int signal,
-                           std::chrono::milliseconds timeout) {
-    return runUntil(argv, {}, ready, signal, timeout);
+                           std::chrono::milliseconds timeout,
+                           const std::vector<std::string>& extraEnv) {
+    return runUntil(argv, extraEnv, ready, signal, timeout);
 }
 
 RunResult runSignalledOn(const std::vector<std::string>& argv, const std::string& trigger,

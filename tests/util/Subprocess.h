@@ -67,16 +67,21 @@ struct RunResult {
     std::string err;
 };
 
+// The journal directory every program run here gets unless the test names its own: a temporary
+// directory of the test process, removed when it ends, so no test writes into the home directory.
+const std::string& testJournalDirectory();
+
 // Runs a program with stdin from /dev/null, collecting stdout and stderr; `extraEnv` as
 // Options::environment. A program still running after `timeout` is killed, so a test never hangs
-// on it.
+// on it. KVSENSOR_JOURNAL_DIR is testJournalDirectory() unless `extraEnv` sets it.
 RunResult run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
               const std::vector<std::string>& extraEnv = {});
 
 // Like run(), but sends `signal` once `ready` holds for the output so far.
 RunResult runSignalledWhen(const std::vector<std::string>& argv,
                            const std::function<bool(const RunResult&)>& ready, int signal,
-                           std::chrono::milliseconds timeout);
+                           std::chrono::milliseconds timeout,
+                           const std::vector<std::string>& extraEnv = {});
 
 // Like run(), but sends `signal` once stderr contains `trigger`.
 RunResult runSignalledOn(const std::vector<std::string>& argv, const std::string& trigger,

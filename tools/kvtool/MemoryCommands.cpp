@@ -9,6 +9,7 @@
 #include "Numbers.h"
 #include "Session.h"
 #include "kvcom3/Enums.h"
+#include "kvcom3/Journal.h"
 
 namespace kvtool {
 
@@ -158,6 +159,7 @@ void addPoke(CLI::App& app, CommandList& commands) {
                  "\nExample: kvtool --protocol modbus --id 1 poke hr 32 0 5   (register 16 = 5)");
     commands.add(poke, [t](Session& s) {
         std::vector<std::uint8_t> bytes(t->bytes.begin(), t->bytes.end());
+        kvcom3::setJournalOperation("poke");
         pokeBytes(*s.sensor, static_cast<std::uint8_t>(t->memType), t->address, bytes);
     });
 }

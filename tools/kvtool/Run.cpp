@@ -11,7 +11,9 @@
 #include "Reporter.h"
 #include "kvcom3/Clock.h"
 #include "kvcom3/ISensMem.h"
+#include "kvcom3/Journal.h"
 #include "kvcom3/KvError.h"
+#include "kvcom3/clsAdressLevel.h"
 
 namespace kvtool {
 
@@ -19,6 +21,36 @@ std::string Outcome::text() const {
     if (!number) return "error: " + description;
     return "error " + std::to_string(*number) + ": " + description;
 }
+
+namespace {
+
+// A command that failed after it changed EEPROM bytes gets one try to put them back; when that
+// fails too, the message names the command that will do it later.
+void rollBack(kvcom3::ISensMem& sensor) {
+    const auto place = kvcom3::lastJournalOperation();
+    if (!place) return;
+    const std::string id = std::to_string(place->operation);
+    const std::string later = "; 'kvtool undo " + id + "' puts them back when the sensor answers";
+    try {
+        for (const auto& op : kvcom3::journalOperations(kvcom3::readJournal(place->file))) {
+            if (op.id != place->operation) continue;
+            kvcom3::setJournalOperation("undo " + id);
+            const auto undo = kvcom3::undoJournalOperation(*sensor.AdressLevel(), op, false);
+            if (undo.conflicts.empty())
+                std::cerr << "kvtool: the EEPROM bytes this command had changed are back as they "
+                             "were (operation "
+                          << id << ", " << undo.restored << " bytes written)\n";
+            else
+                std::cerr << "kvtool: " << undo.conflicts.size()
+                          << " EEPROM bytes changed meanwhile; nothing put back" << later << '\n';
+        }
+    } catch (const kvcom3::KvError& e) {
+        std::cerr << "kvtool: the EEPROM bytes this command changed could not be put back (error "
+                  << e.number() << ": " << e.description() << ")" << later << '\n';
+    }
+}
+
+}  // namespace
 
 Outcome runOnce(const CommandList& commands, const ConnectionOptions& options, bool json,
                 std::ostream& out) {
@@ -37,6 +69,7 @@ Outcome runOnce(const CommandList& commands, const ConnectionOptions& options, b
         out.flush();
     } catch (const kvcom3::KvError& e) {
         outcome = {true, false, e.number(), e.description()};
+        rollBack(sensor);
     } catch (const BadAddress& e) {
         outcome = {true, true, std::nullopt, e.what()};
     } catch (const std::exception& e) {

@@ -61,5 +61,7 @@ void addWatchCommand(CLI::App& app, CommandList& commands);
 void addTreeCommand(CLI::App& app, CommandList& commands);
 void addCalibrationCommands(CLI::App& app, CommandList& commands);
 void addPortsCommand(CLI::App& app, CommandList& commands);
+void addJournalCommands(CLI::App& app, CommandList& commands);
+void addBackupCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace kvtool

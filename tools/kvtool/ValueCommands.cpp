@@ -4,6 +4,7 @@
 #include "Json.h"
 #include "Session.h"
 #include "Values.h"
+#include "kvcom3/Journal.h"
 
 namespace kvtool {
 
@@ -62,6 +63,7 @@ void addSet(CLI::App& app, CommandList& commands) {
         "Example: kvtool --device /tmp/kvsim set eaExtra_probe 0x40");
     commands.add(set, [a](Session& s) {
         const Target target = findTarget(*s.sensor, a->key);
+        kvcom3::setJournalOperation("set " + target.key);
         writeTarget(target, a->value);
         print(s, target.key, readTarget(target, true));
     });

@@ -8,6 +8,7 @@
 #include "Run.h"
 #include "Session.h"
 #include "TraceLines.h"
+#include "kvcom3/Journal.h"
 
 namespace {
 
@@ -39,6 +40,11 @@ int main(int argc, char** argv) {
     app.add_flag("--json", json,
                  "Print results as JSON for scripts (watch and ports: one object a line; "
                  "--positions: an array); errors stay lines on stderr");
+    bool noJournal = false;
+    app.add_flag("--no-journal", noJournal,
+                 "Write EEPROM without keeping its old bytes in the journal (see 'kvtool "
+                 "history'); the journal lives in $KVSENSOR_JOURNAL_DIR, else "
+                 "$XDG_STATE_HOME/kvsensor/journal, else ~/.local/state/kvsensor/journal");
     kvtool::CommandList commands;
     kvtool::addMemoryCommands(app, commands);
     kvtool::addMapCommand(app, commands);
@@ -47,6 +53,8 @@ int main(int argc, char** argv) {
     kvtool::addTreeCommand(app, commands);
     kvtool::addCalibrationCommands(app, commands);
     kvtool::addPortsCommand(app, commands);
+    kvtool::addJournalCommands(app, commands);
+    kvtool::addBackupCommands(app, commands);
     app.footer(
         "Exit status: 0 done, 1 the sensor or the line failed (\"error NUMBER: DESCRIPTION\" on "
         "stderr) or any position of --positions failed, 2 bad arguments.\n"
@@ -64,6 +72,7 @@ int main(int argc, char** argv) {
     if (!options.positions.empty() && app.got_subcommand("watch"))
         return usageError("watch runs until Ctrl-C and takes one --position, not --positions");
     if (options.trace) kvtool::traceFrames(std::cerr);
+    if (!noJournal) kvcom3::enableJournal("kvtool");
     if (!options.positions.empty()) return kvtool::runAtPositions(commands, options, json);
     const kvtool::Outcome outcome = kvtool::runOnce(commands, options, json, std::cout);
     if (!outcome.failed) return 0;

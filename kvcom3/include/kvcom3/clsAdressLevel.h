@@ -108,7 +108,9 @@ class clsAdressLevel {
     // acknowledged unlock is followed by a lock of at most three attempts. Raises Action and
     // Progress as it goes. 1206 "Error writing to EEPROM" when a block still differs after one
     // repetition, 1108 for a command outside the sensor's set, 1203, 1205, 1207 and the transfer
-    // errors; nothing already written is undone.
+    // errors; nothing already written is undone. With the journal on (kvcom3/Journal.h) an EEPROM
+    // write first reads the old values the image lacks and records the change, and raises 70 or
+    // 75 before sending anything when the journal cannot be written.
     void WriteToSensor(std::int32_t lngStartAdr = 0, std::int32_t lngNrOfBytes = 0,
                        std::uint8_t kvMemType = kvRAM,
                        std::uint8_t kvWriteSensOption = kvAutoWriteToSensor);

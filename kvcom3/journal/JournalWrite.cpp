@@ -1,0 +1,125 @@
+#include "journal/JournalWrite.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <set>
+#include <vector>
+
+#include "journal/JournalFile.h"
+#include "journal/JournalState.h"
+#include "kvcom3/Journal.h"
+#include "kvcom3/clsAdressLevel.h"
+#include "link/MemoryImage.h"
+#include "link/SensorIdentity.h"
+#include "link/WriteSelection.h"
+
+namespace kvcom3 {
+
+namespace {
+
+std::string utcNow() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+    char fraction[8];
+    std::snprintf(fraction, sizeof fraction, ".%03dZ", static_cast<int>(millis));
+    return std::string(text) + fraction;
+}
+
+// The addresses the write will send: those it selects and, where EEPROM goes by words, the
+// other byte of each word, which goes out with the value the image holds for it.
+std::set<std::int32_t> addressesSent(const MemoryImage& image, std::int32_t start,
+                                     std::int32_t count, bool all, bool masked, bool words) {
+    std::set<std::int32_t> sent;
+    for (std::int32_t adr = start; adr < start + count; ++adr) {
+        if (!isToBeWritten(image.find(adr, kvEEPROM), all, masked)) continue;
+        sent.insert(adr);
+        const clsAdress* partner = image.find(adr ^ 1, kvEEPROM);
+        if (words && partner != nullptr && partner->GotValueP) sent.insert(adr ^ 1);
+    }
+    return sent;
+}
+
+// Reads the sensor's values of the addresses the image has none for, keeping the values the
+// program set: those are what the write is about to send.
+void readOldValues(clsAdressLevel& level, MemoryImage& image, const std::set<std::int32_t>& sent) {
+    std::vector<std::int32_t> unknown;
+    for (std::int32_t adr : sent) {
+        const clsAdress* r = image.find(adr, kvEEPROM);
+        if (r == nullptr || !r->GotValueS) unknown.push_back(adr);
+    }
+    for (std::size_t i = 0; i < unknown.size();) {
+        std::size_t j = i + 1;
+        while (j < unknown.size() && unknown[j] == unknown[j - 1] + 1) ++j;
+        const std::int32_t first = unknown[i];
+        const std::int32_t last = unknown[j - 1];
+        // A read by words may take a neighbour on either side along.
+        struct Kept {
+            std::int32_t adr;
+            std::uint8_t value;
+        };
+        std::vector<Kept> kept;
+        for (std::int32_t adr = first - 1; adr <= last + 1; ++adr) {
+            const clsAdress* r = image.find(adr, kvEEPROM);
+            if (r != nullptr && r->GotValueP) kept.push_back({adr, r->Value});
+        }
+        level.ReadFromSensor(first, last - first + 1, kvEEPROM, kvReadFromSensor);
+        for (const Kept& k : kept) image.find(k.adr, kvEEPROM)->Value = k.value;
+        i = j;
+    }
+}
+
+}  // namespace
+
+JournalWrite JournalWrite::begin(clsAdressLevel& level, MemoryImage& image, std::int32_t start,
+                                 std::int32_t count, std::uint8_t memType, bool all, bool masked,
+                                 std::uint8_t platform) {
+    JournalWrite write;
+    JournalSettings& s = journalSettings();
+    if (!s.on || memType != kvEEPROM || platform == 5) return write;
+    const auto sent =
+        addressesSent(image, start, count, all, masked, !isByteAccessPlatform(platform));
+    if (sent.empty()) return write;
+
+    JournalLine line;
+    JournalRecord& record = line.record;
+    record.sensor = journalSensor(level);
+    readOldValues(level, image, sent);
+    for (std::int32_t adr : sent) {
+        const clsAdress* r = image.find(adr, kvEEPROM);
+        if (r != nullptr && r->GotValueS && r->SensorValue != r->Value)
+            record.bytes.push_back({adr, r->SensorValue, r->Value});
+    }
+    if (record.bytes.empty()) return write;
+
+    const auto file = journalFile(s.directory, record.sensor);
+    if (s.operationId && s.operationFile == file) record.operation = *s.operationId;
+    record.time = utcNow();
+    record.program = s.program;
+    record.operationText = s.operation;
+    write.id_ = appendJournalLine(file, line);
+    write.file_ = file;
+    s.operationFile = file;
+    s.operationId = record.operation;
+    return write;
+}
+
+void JournalWrite::done() {
+    if (file_.empty()) return;
+    JournalLine line;
+    line.kind = JournalLine::Kind::Done;
+    line.of = id_;
+    line.record.time = utcNow();
+    // Not synced: a mark lost in a crash shows a finished write as interrupted, and undo takes
+    // either; the write itself waits for one sync only.
+    appendJournalLine(file_, line, false);
+}
+
+}  // namespace kvcom3

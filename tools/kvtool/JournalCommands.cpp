@@ -1,0 +1,166 @@
+// The journal of the connected sensor: what changed its EEPROM, and putting it back.
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Json.h"
+#include "Session.h"
+#include "kvcom3/Journal.h"
+#include "kvcom3/KvError.h"
+#include "kvcom3/clsAdressLevel.h"
+
+namespace kvtool {
+
+namespace {
+
+struct SensorJournal {
+    kvcom3::JournalSensor sensor;
+    std::filesystem::path file;
+    std::vector<kvcom3::JournalOperation> operations;
+};
+
+SensorJournal journalOf(Session& s) {
+    SensorJournal journal;
+    journal.sensor = kvcom3::journalSensor(*s.sensor->AdressLevel());
+    journal.file = kvcom3::journalFile(kvcom3::defaultJournalDirectory(), journal.sensor);
+    const kvcom3::JournalContents contents = kvcom3::readJournal(journal.file);
+    if (contents.damaged > 0)
+        std::cerr << "kvtool: " << contents.damaged << " damaged line"
+                  << (contents.damaged == 1 ? "" : "s") << " skipped in " << journal.file.string()
+                  << '\n';
+    journal.operations = kvcom3::journalOperations(contents);
+    return journal;
+}
+
+const std::string kUndoPrefix = "undo ";
+
+// The operation an undo operation put back, when it was one and was done.
+std::optional<std::int64_t> undoneBy(const kvcom3::JournalOperation& op) {
+    const std::string& text = op.records.front().operationText;
+    if (!op.done || !text.starts_with(kUndoPrefix)) return std::nullopt;
+    try {
+        return std::stoll(text.substr(kUndoPrefix.size()));
+    } catch (const std::logic_error&) {
+        return std::nullopt;
+    }
+}
+
+std::size_t byteCount(const kvcom3::JournalOperation& op) {
+    return op.changes().size();
+}
+
+void addHistory(CLI::App& app, CommandList& commands) {
+    auto* history = app.add_subcommand(
+        "history",
+        "List the journaled EEPROM changes of the sensor, newest first: id, time (UTC), "
+        "program, operation, bytes, done or interrupted");
+    history->footer(
+        "An interrupted operation was cut short after its record reached the disk: some of its "
+        "bytes may be written. 'kvtool undo ID' puts them back.\n"
+        "Example: kvtool --device /dev/ttyUSB0 history\n"
+        "Example: kvtool --json history");
+    commands.add(history, [](Session& s) {
+        const SensorJournal journal = journalOf(s);
+        for (auto it = journal.operations.rbegin(); it != journal.operations.rend(); ++it) {
+            const kvcom3::JournalRecord& first = it->records.front();
+            const char* state = it->done ? "done" : "interrupted";
+            if (s.json) {
+                s.out << JsonObject()
+                             .number("id", it->id)
+                             .text("time", first.time)
+                             .text("program", first.program)
+                             .text("operation", first.operationText)
+                             .number("bytes", static_cast<long long>(byteCount(*it)))
+                             .text("state", state)
+                             .str()
+                      << '\n';
+            } else {
+                s.out << it->id << "  " << first.time << "  " << first.program << "  "
+                      << (first.operationText.empty() ? "-" : first.operationText) << "  "
+                      << byteCount(*it) << " bytes  " << state << '\n';
+            }
+        }
+    });
+}
+
+struct UndoOptions {
+    std::optional<std::int64_t> id;
+    bool force = false;
+};
+
+// The operation ID, or the newest one that is no undo and was not undone yet.
+const kvcom3::JournalOperation& chooseOperation(const SensorJournal& journal,
+                                                const UndoOptions& o) {
+    std::vector<std::int64_t> undone;
+    for (const auto& op : journal.operations)
+        if (auto target = undoneBy(op)) undone.push_back(*target);
+    for (auto it = journal.operations.rbegin(); it != journal.operations.rend(); ++it) {
+        if (o.id) {
+            if (it->id == *o.id) return *it;
+            continue;
+        }
+        if (!undoneBy(*it) && std::find(undone.begin(), undone.end(), it->id) == undone.end())
+            return *it;
+    }
+    kvcom3::raisePlatformError(
+        kvcom3::platform_error::InvalidCall,
+        (o.id ? "no operation " + std::to_string(*o.id) : std::string("nothing to undo")) + " in " +
+            journal.file.string());
+}
+
+void addUndo(CLI::App& app, CommandList& commands) {
+    auto o = std::make_shared<UndoOptions>();
+    auto* undo = app.add_subcommand(
+        "undo",
+        "Put back the EEPROM bytes of the newest operation of the journal (or of ID), after "
+        "checking that the sensor still holds what it wrote");
+    undo->add_option("ID", o->id, "Operation id from 'kvtool history'");
+    undo->add_flag("--force", o->force,
+                   "Write the old bytes even where the sensor holds something else since");
+    undo->footer(
+        "Without ID the newest operation that is no undo and was not undone is taken, so undo "
+        "after undo goes further back. Bytes changed since are listed on stderr and nothing is "
+        "written unless --force. The undo is journaled as \"undo ID\".\n"
+        "Example: kvtool --device /dev/ttyUSB0 undo\n"
+        "Example: kvtool --device /dev/ttyUSB0 undo 12 --force");
+    commands.add(undo, [o](Session& s) {
+        const SensorJournal journal = journalOf(s);
+        const kvcom3::JournalOperation& op = chooseOperation(journal, *o);
+        if (!(op.records.front().sensor == journal.sensor))
+            kvcom3::raisePlatformError(kvcom3::platform_error::InvalidCall,
+                                       "operation " + std::to_string(op.id) +
+                                           " was made on a sensor of another platform or size");
+        kvcom3::setJournalOperation(kUndoPrefix + std::to_string(op.id));
+        const kvcom3::JournalUndo result =
+            kvcom3::undoJournalOperation(*s.sensor->AdressLevel(), op, o->force);
+        for (const auto& c : result.conflicts)
+            std::cerr << "kvtool: EEPROM " << c.address << " holds " << int{c.now} << ", operation "
+                      << op.id << " left " << int{c.left} << '\n';
+        if (!result.conflicts.empty() && !o->force)
+            throw std::runtime_error(std::to_string(result.conflicts.size()) +
+                                     " bytes changed since operation " + std::to_string(op.id) +
+                                     "; nothing written (--force writes the old bytes anyway)");
+        if (s.json)
+            s.out << JsonObject()
+                         .number("undone", op.id)
+                         .number("bytes", static_cast<long long>(result.restored))
+                         .str()
+                  << '\n';
+        else
+            s.out << "operation " << op.id << " undone: " << result.restored << " bytes put back\n";
+    });
+}
+
+}  // namespace
+
+void addJournalCommands(CLI::App& app, CommandList& commands) {
+    addHistory(app, commands);
+    addUndo(app, commands);
+}
+
+}  // namespace kvtool
