@@ -11,6 +11,7 @@
 
 #include "Activity.h"
 #include "ConnectPanel.h"
+#include "ObjectsPanel.h"
 
 namespace {
 
@@ -50,6 +51,9 @@ MainWindow::MainWindow(kvcom3::ScanRoots roots, QWidget* parent) : QMainWindow(p
     activity_ = new Activity(progressBar, cancelButton, messageLabel, this);
     activity_->setCancelHandler([this] { connection_.cancel(); });
     connection_.setProgressHandler([this](int percent) { activity_->setProgress(percent); });
+    objectsPanel = new ObjectsPanel(connection_, *activity_, tabs);
+    tabs->addTab(objectsPanel, "Objects");
+    connect(this, &MainWindow::connectionChanged, objectsPanel, &ObjectsPanel::connectionChanged);
 
     connectPanel->setChoice(loadChoice(userSettings()));
     connect(connectPanel, &ConnectPanel::connectClicked, this, &MainWindow::connectSensor);

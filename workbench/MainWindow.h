@@ -9,6 +9,7 @@
 
 class Activity;
 class ConnectPanel;
+class ObjectsPanel;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -35,6 +36,7 @@ class MainWindow : public QMainWindow {
 
     QTabWidget* tabs;
     ConnectPanel* connectPanel;
+    ObjectsPanel* objectsPanel;
     QLabel* identityLabel;
     QLabel* messageLabel;
     QProgressBar* progressBar;
