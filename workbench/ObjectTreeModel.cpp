@@ -8,6 +8,20 @@ namespace {
 
 constexpr std::int32_t kCancelled = 32755;
 
+// The value, or the error that stopped it; a cancel ends the caller's work instead.
+QString valueText(kvcom3::kvObjectNode& node, bool force) {
+    try {
+        return QString::fromStdString(node.Value(force).toString());
+    } catch (const kvcom3::KvError& e) {
+        if (e.number() == kCancelled) throw;
+        return QString("error %1: %2").arg(e.number()).arg(e.description().c_str());
+    }
+}
+
+bool hasEnums(const kvcom3::kvObjectNode& node) {
+    return node.Enums() && node.Enums()->Count() > 0;
+}
+
 }  // namespace
 
 ObjectTreeModel::ObjectTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
@@ -43,14 +57,7 @@ void ObjectTreeModel::loadValues(const std::function<void(int)>& progress,
         const QString cell = QString::fromStdString(node->ArrayNodeKey()).toLower();
         const bool first = !readCells.contains(cell);
         readCells.insert(cell);
-        QString text;
-        try {
-            text = QString::fromStdString(node->Value(first).toString());
-        } catch (const kvcom3::KvError& e) {
-            if (e.number() == kCancelled) throw;
-            text = QString("error %1: %2").arg(e.number()).arg(e.description().c_str());
-        }
-        showValue(node, text);
+        showValue(node, valueText(*node, first));
         progress(static_cast<int>((i + 1) * 100 / total));
     }
 }
@@ -59,6 +66,28 @@ void ObjectTreeModel::showValue(const kvcom3::kvObjectNode* node, const QString&
     values_[node] = text;
     const QModelIndex at = indexOf(node, Value);
     emit dataChanged(at, at);
+}
+
+void ObjectTreeModel::refreshCell(const kvcom3::kvObjectNode* changed) {
+    for (kvcom3::kvObjectNode* node : valueNodes_)
+        if (values_.contains(node) &&
+            QString::fromStdString(node->ArrayNodeKey())
+                    .compare(QString::fromStdString(changed->ArrayNodeKey()),
+                             Qt::CaseInsensitive) == 0)
+            showValue(node, valueText(*node, false));
+}
+
+Qt::ItemFlags ObjectTreeModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractItemModel::flags(index);
+    const kvcom3::kvObjectNode* n = node(index);
+    if (n != nullptr && index.column() == Value && values_.contains(n)) flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool ObjectTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
+    emit writeRequested(index, value.toString());
+    return false;
 }
 
 kvcom3::kvObjectNode* ObjectTreeModel::node(const QModelIndex& index) const {
@@ -103,6 +132,12 @@ QVariant ObjectTreeModel::data(const QModelIndex& index, int role) const {
     const kvcom3::kvObjectNode* n = node(index);
     if (n == nullptr) return {};
     if (role == SearchRole) return QString::fromStdString(n->Name() + "\n" + n->Key());
+    if (role == EnumNamesRole) {
+        QStringList names;
+        if (hasEnums(*n))
+            for (const auto& entry : *n->Enums()) names << QString::fromStdString(entry->Name());
+        return names;
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
     switch (index.column()) {
         case Name: return QString::fromStdString(n->Name());

@@ -20,6 +20,8 @@ class ObjectTreeModel : public QAbstractItemModel {
     enum Column { Name, Value, Unit, Key, ColumnCount };
     // Name and key together, for a search that finds either.
     static constexpr int SearchRole = Qt::UserRole;
+    // The names an enumerated object takes, in the library's order; empty for a number.
+    static constexpr int EnumNamesRole = Qt::UserRole + 1;
 
     explicit ObjectTreeModel(QObject* parent = nullptr);
 
@@ -38,6 +40,10 @@ class ObjectTreeModel : public QAbstractItemModel {
     // Objects that have a value.
     int valueCount() const { return static_cast<int>(valueNodes_.size()); }
 
+    // Shows the value of every object over `node`'s cell as the library's image now holds it
+    // (a write changes bit fields that share the cell too); reads nothing from the sensor.
+    void refreshCell(const kvcom3::kvObjectNode* node);
+
     // The node an index shows; null for an invalid index.
     kvcom3::kvObjectNode* node(const QModelIndex& index) const;
     QModelIndex indexOf(const kvcom3::kvObjectNode* node, int column) const;
@@ -47,12 +53,18 @@ class ObjectTreeModel : public QAbstractItemModel {
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // A value that was read can be edited; an edit does not change the model but asks for a
+    // write through writeRequested, which the panel confirms and sends.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-  protected:
     // Stores the value text of a node and tells the views.
     void showValue(const kvcom3::kvObjectNode* node, const QString& text);
+
+  signals:
+    void writeRequested(const QModelIndex& index, const QString& text);
 
   private:
     struct Place {

@@ -3,14 +3,30 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include "Activity.h"
 #include "ObjectTreeModel.h"
 #include "SensorConnection.h"
+#include "ValueDelegate.h"
+#include "kvcom3/KvError.h"
+
+namespace {
+
+bool askUser(QWidget* parent, const QString& name, const QString& oldText, const QString& newText) {
+    return QMessageBox::question(
+               parent, "Write to the sensor",
+               QString("Change %1\nfrom %2\nto %3?").arg(name, oldText, newText)) ==
+           QMessageBox::Yes;
+}
+
+}  // namespace
 
 ObjectsPanel::ObjectsPanel(SensorConnection& connection, Activity& activity, QWidget* parent)
     : QWidget(parent), connection_(connection), activity_(activity) {
@@ -24,6 +40,7 @@ ObjectsPanel::ObjectsPanel(SensorConnection& connection, Activity& activity, QWi
     tree = new QTreeView(this);
     tree->setModel(filter);
     tree->setUniformRowHeights(true);
+    tree->setItemDelegateForColumn(ObjectTreeModel::Value, new ValueDelegate(tree));
     tree->header()->setSectionResizeMode(ObjectTreeModel::Name, QHeaderView::Stretch);
     tree->header()->setStretchLastSection(false);
     search = new QLineEdit(this);
@@ -41,6 +58,16 @@ ObjectsPanel::ObjectsPanel(SensorConnection& connection, Activity& activity, QWi
     connect(readButton, &QPushButton::clicked, this, &ObjectsPanel::readValues);
     connect(search, &QLineEdit::textChanged, this, &ObjectsPanel::searchChanged);
     connect(&activity_, &Activity::busyChanged, this, &ObjectsPanel::updateState);
+    // The write runs once the editor has closed, not inside its commit.
+    connect(model, &ObjectTreeModel::writeRequested, this,
+            [this](const QModelIndex& index, const QString& text) {
+                QTimer::singleShot(0, this, [this, at = QPersistentModelIndex(index), text] {
+                    writeValue(at, text);
+                });
+            });
+    confirm_ = [this](const QString& name, const QString& oldText, const QString& newText) {
+        return askUser(this, name, oldText, newText);
+    };
     updateState();
 }
 
@@ -63,13 +90,51 @@ bool ObjectsPanel::readValues() {
     });
 }
 
+bool ObjectsPanel::writeValue(const QPersistentModelIndex& index, const QString& text) {
+    const auto sensor = connection_.sensor();
+    kvcom3::kvObjectNode* node = model->node(index);
+    // The tree may have gone with its sensor since the edit.
+    if (!sensor || node == nullptr || activity_.busy()) return false;
+    const QString name = QString::fromStdString(node->Name());
+    const QString oldText = index.data().toString();
+    if (text == oldText) return false;
+    kvcom3::Variant value;
+    if (!index.data(ObjectTreeModel::EnumNamesRole).toStringList().isEmpty()) {
+        value = kvcom3::Variant(text.toStdString());
+    } else {
+        bool ok = false;
+        const double number = QLocale::c().toDouble(text, &ok);
+        if (!ok) {
+            activity_.showMessage(QString("%1: '%2' is not a number").arg(name, text));
+            return false;
+        }
+        value = kvcom3::Variant(number);
+    }
+    const QString unit = QString::fromStdString(node->Unit());
+    const auto withUnit = [&unit](const QString& v) { return unit.isEmpty() ? v : v + " " + unit; };
+    if (!confirm_(name, withUnit(oldText), withUnit(text))) {
+        activity_.showMessage(name + ": not written");
+        return false;
+    }
+    return activity_.run("Writing " + name, [&] {
+        node->LetValue(true, value);
+        // What the sensor holds now, not what was sent.
+        node->Value(true);
+        model->refreshCell(node);
+    });
+}
+
 void ObjectsPanel::connectionChanged(bool) {
     model->setTree(nullptr);
     updateState();
 }
 
 void ObjectsPanel::updateState() {
-    readButton->setEnabled(connection_.isOpen() && !activity_.busy());
+    const bool idle = connection_.isOpen() && !activity_.busy();
+    readButton->setEnabled(idle);
+    tree->setEditTriggers(idle
+                              ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                              : QAbstractItemView::NoEditTriggers);
 }
 
 void ObjectsPanel::searchChanged(const QString& text) {
