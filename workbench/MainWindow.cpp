@@ -11,6 +11,7 @@
 
 #include "Activity.h"
 #include "ConnectPanel.h"
+#include "MemoryPanel.h"
 #include "ObjectsPanel.h"
 
 namespace {
@@ -54,6 +55,9 @@ MainWindow::MainWindow(kvcom3::ScanRoots roots, QWidget* parent) : QMainWindow(p
     objectsPanel = new ObjectsPanel(connection_, *activity_, tabs);
     tabs->addTab(objectsPanel, "Objects");
     connect(this, &MainWindow::connectionChanged, objectsPanel, &ObjectsPanel::connectionChanged);
+    memoryPanel = new MemoryPanel(connection_, *activity_, tabs);
+    tabs->addTab(memoryPanel, "Memory");
+    connect(this, &MainWindow::connectionChanged, memoryPanel, &MemoryPanel::connectionChanged);
 
     connectPanel->setChoice(loadChoice(userSettings()));
     connect(connectPanel, &ConnectPanel::connectClicked, this, &MainWindow::connectSensor);

@@ -9,6 +9,7 @@
 
 class Activity;
 class ConnectPanel;
+class MemoryPanel;
 class ObjectsPanel;
 class QLabel;
 class QProgressBar;
@@ -37,6 +38,7 @@ class MainWindow : public QMainWindow {
     QTabWidget* tabs;
     ConnectPanel* connectPanel;
     ObjectsPanel* objectsPanel;
+    MemoryPanel* memoryPanel;
     QLabel* identityLabel;
     QLabel* messageLabel;
     QProgressBar* progressBar;
