@@ -26,6 +26,7 @@ bool Activity::run(const QString& what, const std::function<void()>& body) {
     if (busy_) return false;
     busy_ = true;
     cancelRequested_ = false;
+    ownProgress_ = false;
     bar_->setValue(0);
     bar_->setVisible(true);
     cancelButton_->setVisible(true);
@@ -54,7 +55,12 @@ bool Activity::run(const QString& what, const std::function<void()>& body) {
 }
 
 void Activity::setProgress(int percent) {
+    ownProgress_ = true;
     if (busy_) bar_->setValue(percent);
+}
+
+void Activity::setTransferProgress(int percent) {
+    if (busy_ && !ownProgress_) bar_->setValue(percent);
 }
 
 void Activity::showMessage(const QString& text) {

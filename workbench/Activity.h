@@ -26,6 +26,9 @@ class Activity : public QObject {
     bool cancelRequested() const { return cancelRequested_; }
     // Progress 0-100 of the running operation.
     void setProgress(int percent);
+    // Progress of one transfer, as the library reports it; shown only while the operation has
+    // reported none of its own (a load of many objects counts objects, not bytes).
+    void setTransferProgress(int percent);
     // How Cancel reaches the sensor.
     void setCancelHandler(std::function<void()> handler) { cancelHandler_ = std::move(handler); }
     void showMessage(const QString& text);
@@ -43,4 +46,5 @@ class Activity : public QObject {
     std::function<void()> cancelHandler_;
     bool busy_ = false;
     bool cancelRequested_ = false;
+    bool ownProgress_ = false;
 };

@@ -51,7 +51,8 @@ MainWindow::MainWindow(kvcom3::ScanRoots roots, QWidget* parent) : QMainWindow(p
     statusBar()->addPermanentWidget(cancelButton);
     activity_ = new Activity(progressBar, cancelButton, messageLabel, this);
     activity_->setCancelHandler([this] { connection_.cancel(); });
-    connection_.setProgressHandler([this](int percent) { activity_->setProgress(percent); });
+    connection_.setProgressHandler(
+        [this](int percent) { activity_->setTransferProgress(percent); });
     objectsPanel = new ObjectsPanel(connection_, *activity_, tabs);
     tabs->addTab(objectsPanel, "Objects");
     connect(this, &MainWindow::connectionChanged, objectsPanel, &ObjectsPanel::connectionChanged);
