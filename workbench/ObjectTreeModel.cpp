@@ -70,7 +70,7 @@ void ObjectTreeModel::showValue(const kvcom3::kvObjectNode* node, const QString&
 
 void ObjectTreeModel::refreshCell(const kvcom3::kvObjectNode* changed) {
     for (kvcom3::kvObjectNode* node : valueNodes_)
-        if (values_.contains(node) &&
+        if ((node == changed || values_.contains(node)) &&
             QString::fromStdString(node->ArrayNodeKey())
                     .compare(QString::fromStdString(changed->ArrayNodeKey()),
                              Qt::CaseInsensitive) == 0)

@@ -40,8 +40,9 @@ class ObjectTreeModel : public QAbstractItemModel {
     // Objects that have a value.
     int valueCount() const { return static_cast<int>(valueNodes_.size()); }
 
-    // Shows the value of every object over `node`'s cell as the library's image now holds it
-    // (a write changes bit fields that share the cell too); reads nothing from the sensor.
+    // Shows the value of `node`, and of every object read before over the same cell, as the
+    // library's image now holds it (a write changes bit fields that share the cell too); reads
+    // nothing from the sensor.
     void refreshCell(const kvcom3::kvObjectNode* node);
 
     // The node an index shows; null for an invalid index.

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QSpinBox>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@
 #include "ObjectTreeModel.h"
 #include "SensorConnection.h"
 #include "ValueDelegate.h"
+#include "kvcom3/Enums.h"
 #include "kvcom3/KvError.h"
 
 namespace {
@@ -24,6 +26,16 @@ bool askUser(QWidget* parent, const QString& name, const QString& oldText, const
                parent, "Write to the sensor",
                QString("Change %1\nfrom %2\nto %3?").arg(name, oldText, newText)) ==
            QMessageBox::Yes;
+}
+
+// A value that changes by itself: a RAM cell or a Modbus input register.
+bool isOnline(kvcom3::ISensMem& sensor, const kvcom3::kvObjectNode& node) {
+    try {
+        const std::uint8_t memory = sensor.ArrayLevel()->GetNode(node.ArrayNodeKey())->MemType();
+        return memory == kvcom3::kvRAM || memory == kvcom3::kvMBIR;
+    } catch (const kvcom3::KvError&) {
+        return false;
+    }
 }
 
 }  // namespace
@@ -47,15 +59,29 @@ ObjectsPanel::ObjectsPanel(SensorConnection& connection, Activity& activity, QWi
     search->setPlaceholderText("Search by name or key");
     search->setClearButtonEnabled(true);
     readButton = new QPushButton("Read values", this);
+    refreshInterval = new QSpinBox(this);
+    refreshInterval->setRange(0, 3600);
+    refreshInterval->setSuffix(" s");
+    refreshInterval->setSpecialValueText("no refresh");
+    refreshInterval->setToolTip("Read the on-line values in view again at this interval");
+    refreshTimer = new QTimer(this);
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(search, 1);
+    bar->addWidget(refreshInterval);
     bar->addWidget(readButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(tree, 1);
 
     connect(readButton, &QPushButton::clicked, this, &ObjectsPanel::readValues);
+    connect(refreshTimer, &QTimer::timeout, this, &ObjectsPanel::refreshVisible);
+    connect(refreshInterval, &QSpinBox::valueChanged, this, [this](int seconds) {
+        if (seconds > 0)
+            refreshTimer->start(seconds * 1000);
+        else
+            refreshTimer->stop();
+    });
     connect(search, &QLineEdit::textChanged, this, &ObjectsPanel::searchChanged);
     connect(&activity_, &Activity::busyChanged, this, &ObjectsPanel::updateState);
     // The write runs once the editor has closed, not inside its commit.
@@ -87,6 +113,28 @@ bool ObjectsPanel::readValues() {
         }
         model->loadValues([this](int percent) { activity_.setProgress(percent); },
                           [this] { return activity_.cancelRequested(); });
+    });
+}
+
+void ObjectsPanel::refreshVisible() {
+    const auto sensor = connection_.sensor();
+    if (!sensor || !model->hasTree() || activity_.busy()) return;
+    std::vector<kvcom3::kvObjectNode*> shown;
+    const int bottom = tree->viewport()->height();
+    for (QModelIndex at = tree->indexAt(QPoint(0, 0));
+         at.isValid() && tree->visualRect(at).top() < bottom; at = tree->indexBelow(at)) {
+        kvcom3::kvObjectNode* node = model->node(filter->mapToSource(at));
+        if (node != nullptr && !node->ArrayNodeKey().empty() && isOnline(*sensor, *node))
+            shown.push_back(node);
+    }
+    if (shown.empty()) return;
+    activity_.run("Refreshing the values in view", [&] {
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            if (activity_.cancelRequested()) throw kvcom3::KvError(32755, "Cancel was selected");
+            shown[i]->Value(true);
+            model->refreshCell(shown[i]);
+            activity_.setProgress(static_cast<int>((i + 1) * 100 / shown.size()));
+        }
     });
 }
 

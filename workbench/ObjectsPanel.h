@@ -10,6 +10,8 @@ class ObjectTreeModel;
 class QLineEdit;
 class QPushButton;
 class QSortFilterProxyModel;
+class QSpinBox;
+class QTimer;
 class QTreeView;
 class SensorConnection;
 
@@ -36,10 +38,16 @@ class ObjectsPanel : public QWidget {
     QTreeView* tree;
     QLineEdit* search;
     QPushButton* readButton;
+    // Seconds between refreshes of the on-line values in view; 0 turns the refresh off.
+    QSpinBox* refreshInterval;
+    QTimer* refreshTimer;
 
   public slots:
     // Reads the tree and its values; false when that failed or was cancelled.
     bool readValues();
+    // Reads again, from the sensor, the on-line values (RAM and input registers) of the objects
+    // the view shows now; nothing while another operation runs.
+    void refreshVisible();
     // Writes the text as the value of the object at `index` (of the model), after asking;
     // false when nothing was written or the write failed.
     bool writeValue(const QPersistentModelIndex& index, const QString& text);

@@ -104,6 +104,35 @@ TEST_F(ObjectTree, CancelEndsTheLoadAndTheNextLoadCompletes) {
     EXPECT_EQ(panel.model->loadedCount(), panel.model->valueCount());
 }
 
+// A refresh reads the on-line values the view shows, and nothing else.
+TEST_F(ObjectTree, RefreshReadsOnlyTheOnlineValuesInView) {
+    startSensor();
+    MainWindow window;
+    open(window);
+    ObjectsPanel& panel = *window.objectsPanel;
+    panel.model->setTree(window.connection().sensor()->ObjectLevel()->Nodes());
+    std::vector<std::string> reads;
+    window.connection().sensor()->ComLogg.connect([&](std::string& line) {
+        if (line.starts_with("Reading")) reads.push_back(line);
+    });
+    struct Row {
+        const char* search;
+        bool reads;
+    };
+    // The temperature is in RAM; the probe batch number in EEPROM.
+    for (const Row row : {Row{"foChannelValue4", true}, Row{"foProbe_CO2_batch", false},
+                          Row{"no object is called this", false}}) {
+        SCOPED_TRACE(row.search);
+        reads.clear();
+        panel.search->setText(row.search);
+        panel.refreshVisible();
+        EXPECT_EQ(!reads.empty(), row.reads);
+        for (const std::string& line : reads) EXPECT_TRUE(line.ends_with("in RAM")) << line;
+    }
+    const QModelIndex temperature = find(panel, "foChannelValue4", ObjectTreeModel::Value);
+    EXPECT_NEAR(temperature.data().toDouble(), 23.0, 1.0);
+}
+
 // The window closed during a load cancels it and then closes.
 TEST_F(ObjectTree, CloseDuringTheLoadCancelsAndCloses) {
     startSensor({"--line-rate"});
