@@ -97,6 +97,7 @@ check_installation() {
   [ -f "$at/share/applications/kvworkbench.desktop" ] || fail "no workbench desktop entry"
   [ -f "$at/share/icons/hicolor/scalable/apps/kvworkbench.svg" ] || fail "no workbench icon"
   [ -x "$at/bin/kvworkbench" ] || fail "no kvworkbench program"
+  "$at/bin/kvworkbench" --help >/dev/null || fail "kvworkbench --help"
   [ -f "$at/share/man/man1/kvtool.1" ] || fail "no kvtool manual page"
 
   cmake -S tests/consumer -B "$consumer" -G Ninja -DCMAKE_PREFIX_PATH="$at" >/dev/null

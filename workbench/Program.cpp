@@ -1,23 +1,11 @@
 #include "Program.h"
 
 #include <QApplication>
-#include <cstdio>
 
 #include "MainWindow.h"
-#include "StartOptions.h"
 #include "kvcom3/Clock.h"
 
-int runWorkbench(const QStringList& arguments) {
-    const StartOptions options = parseStartOptions(arguments);
-    if (options.help) {
-        std::fputs(startUsage().toLocal8Bit().constData(), stdout);
-        return 0;
-    }
-    if (!options.error.isEmpty()) {
-        std::fprintf(stderr, "kvworkbench: %s\n%s", options.error.toLocal8Bit().constData(),
-                     startUsage().toLocal8Bit().constData());
-        return 2;
-    }
+int runWorkbench(const StartOptions& options) {
     // While the library waits for the sensor the window repaints and Cancel reaches the transfer.
     kvcom3::setEventPump([] { QCoreApplication::processEvents(); });
     int rc = 0;
