@@ -71,7 +71,10 @@ MainWindow::MainWindow(kvcom3::ScanRoots roots, QWidget* parent) : QMainWindow(p
     resize(900, 600);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // Closing the port lets window events run: it happens while the window is still whole.
+    connection_.close();
+}
 
 bool MainWindow::connectSensor() {
     const ConnectionChoice choice = connectPanel->choice();
