@@ -2,9 +2,24 @@
 # The main job: builds what is missing, starts the virtual sensor on a pseudo-terminal, maps port 1
 # to it and starts ThermAdjust on that port. Without a display it runs the same job on the command
 # line: identify the sensor, read its temperature, adjust the offset, read it again.
+# `demo.sh workbench` starts the desktop workbench on the same virtual sensor instead (it needs a
+# display).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+
+job=${1:-thermadjust}
+case "$job" in
+  thermadjust) targets=(kvtool kvsim thermadjust) ;;
+  workbench)
+    targets=(kvsim kvworkbench)
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+      echo "the workbench is a desktop program: run it where there is a display" >&2
+      exit 1
+    fi
+    ;;
+  *) echo "usage: $0 [workbench]" >&2; exit 2 ;;
+esac
 
 bash scripts/install-deps.sh
 
@@ -12,7 +27,7 @@ bash scripts/install-deps.sh
 build=${KV_BUILD_DIR:-build}
 echo "== build in $build (only what is missing or out of date)"
 [ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target kvtool kvsim thermadjust
+cmake --build "$build" --target "${targets[@]}"
 
 kvtool=$build/tools/kvtool
 link=/tmp/kvsim-demo
@@ -41,6 +56,12 @@ for _ in $(seq 50); do
 done
 [ -L "$link" ] || { echo "the virtual sensor made no device link" >&2; exit 1; }
 export KVCOM3_PORT_1=$link
+
+if [ "$job" = workbench ]; then
+  echo "== kvworkbench connected to port 1 (KVCOM3_PORT_1=$link)"
+  "$build/workbench/kvworkbench" --port 1
+  exit 0
+fi
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "== ThermAdjust on port 1 (KVCOM3_PORT_1=$link): choose port 1 and KVBUS, then OK"

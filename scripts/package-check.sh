@@ -94,6 +94,10 @@ check_installation() {
   [ -d "$at/share/kvcal3/def" ] || fail "no sensor definition folder $at/share/kvcal3/def"
   [ -f "$at/share/applications/thermadjust.desktop" ] || fail "no ThermAdjust desktop entry"
   [ -x "$at/bin/thermadjust" ] || fail "no thermadjust program"
+  [ -f "$at/share/applications/kvworkbench.desktop" ] || fail "no workbench desktop entry"
+  [ -f "$at/share/icons/hicolor/scalable/apps/kvworkbench.svg" ] || fail "no workbench icon"
+  [ -x "$at/bin/kvworkbench" ] || fail "no kvworkbench program"
+  "$at/bin/kvworkbench" --help >/dev/null || fail "kvworkbench --help"
   [ -f "$at/share/man/man1/kvtool.1" ] || fail "no kvtool manual page"
 
   cmake -S tests/consumer -B "$consumer" -G Ninja -DCMAKE_PREFIX_PATH="$at" >/dev/null

@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "Json.h"
-#include "PortScan.h"
 #include "Session.h"
+#include "kvcom3/PortScan.h"
 
 namespace kvtool {
 
 namespace {
+
+using kvcom3::SerialPortInfo;
 
 std::string accessText(const SerialPortInfo& port) {
     if (!port.exists) return "not found";
@@ -71,7 +73,7 @@ std::string json(const SerialPortInfo& port) {
 
 struct PortsOptions {
     bool all = false;
-    ScanRoots roots;
+    kvcom3::ScanRoots roots;
 };
 
 }  // namespace
@@ -93,7 +95,7 @@ void addPortsCommand(CLI::App& app, CommandList& commands) {
         "Example: kvtool ports\n"
         "Example: kvtool --json ports   (one object a line)");
     commands.addLocal(cmd, [o](std::ostream& out, bool asJson) {
-        for (const SerialPortInfo& port : scanPorts(o->roots, o->all)) {
+        for (const SerialPortInfo& port : kvcom3::scanPorts(o->roots, o->all)) {
             if (asJson)
                 out << json(port) << '\n';
             else

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace kvtool {
+namespace kvcom3 {
 
 // Where the machine's device nodes and its sysfs tree are; tests point these at a temporary
 // tree built for the purpose.
@@ -43,4 +43,4 @@ struct SerialPortInfo {
 // name. Unless `all`, a ttyS* with no UART behind it is left out.
 std::vector<SerialPortInfo> scanPorts(const ScanRoots& roots, bool all);
 
-}  // namespace kvtool
+}  // namespace kvcom3

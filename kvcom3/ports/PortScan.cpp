@@ -1,4 +1,4 @@
-#include "PortScan.h"
+#include "kvcom3/PortScan.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -12,10 +12,10 @@
 #include <system_error>
 #include <tuple>
 
-#include "SysfsTty.h"
 #include "kvcom3/Ports.h"
+#include "ports/SysfsTty.h"
 
-namespace kvtool {
+namespace kvcom3 {
 
 namespace fs = std::filesystem;
 
@@ -93,10 +93,10 @@ std::vector<SerialPortInfo> scanPorts(const ScanRoots& roots, bool all) {
         port.path = node.string();
         port.usb = usbIdentity(sysTty / name, roots.sys);
     }
-    for (int number = 0; number < kvcom3::kPortCount; ++number) {
+    for (int number = 0; number < kPortCount; ++number) {
         const std::string variable = "KVCOM3_PORT_" + std::to_string(number);
         const char* bound = std::getenv(variable.c_str());
-        const std::string path = underDev(kvcom3::portDevicePath(number), roots);
+        const std::string path = underDev(portDevicePath(number), roots);
         auto it = found.find(identity(path));
         // A variable is listed even when its path is missing: that is worth knowing.
         if (it == found.end() && bound == nullptr) continue;
@@ -117,4 +117,4 @@ std::vector<SerialPortInfo> scanPorts(const ScanRoots& roots, bool all) {
     return list;
 }
 
-}  // namespace kvtool
+}  // namespace kvcom3

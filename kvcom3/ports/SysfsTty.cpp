@@ -1,4 +1,4 @@
-#include "SysfsTty.h"
+#include "ports/SysfsTty.h"
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <system_error>
 
-namespace kvtool {
+namespace kvcom3 {
 
 namespace fs = std::filesystem;
 
@@ -53,4 +53,4 @@ std::optional<UsbIdentity> usbIdentity(const fs::path& sysTty, const fs::path& s
     return std::nullopt;
 }
 
-}  // namespace kvtool
+}  // namespace kvcom3

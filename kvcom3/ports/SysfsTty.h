@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "PortScan.h"
+#include "kvcom3/PortScan.h"
 
-namespace kvtool {
+namespace kvcom3 {
 
 // Whether a ttyS* port has a UART: the sysfs "type" of the port, or, where sysfs has none, what
 // the driver reports for the device node. A port that cannot be asked counts as present.
@@ -15,4 +15,4 @@ bool hasUart(const std::filesystem::path& sysTty, const std::filesystem::path& n
 std::optional<UsbIdentity> usbIdentity(const std::filesystem::path& sysTty,
                                        const std::filesystem::path& sysRoot);
 
-}  // namespace kvtool
+}  // namespace kvcom3

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kvcom3/Clock.h"
+#include "util/KvsimProcess.h"
+
+namespace wbtest {
+
+// One QApplication for the whole test program, offscreen, with settings of its own.
+inline QApplication& application() {
+    static int argc = 1;
+    static char name[] = "workbench_tests";
+    static char* argv[] = {name, nullptr};
+    static QTemporaryDir config;
+    static QApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        return new QApplication(argc, argv);
+    }();
+    return *app;
+}
+
+inline QSettings settings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "kvworkbench", "kvworkbench");
+}
+
+// The window's tests: the program's event pump, a first run's settings, and the virtual sensor
+// on a pty when a test starts it.
+class Workbench : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        application();
+        settings().clear();
+        kvcom3::setEventPump([] { QCoreApplication::processEvents(); });
+    }
+    void TearDown() override { kvcom3::setEventPump(nullptr); }
+
+    void startSensor(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args{"--profile",  "p8-co2-temp-rh", "--protocol", "kvbus",
+                                      "--no-noise", "--temperature",  "23.0"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        sensor = std::make_unique<kvtest::KvsimProcess>(args);
+    }
+
+    std::unique_ptr<kvtest::KvsimProcess> sensor;
+};
+
+}  // namespace wbtest

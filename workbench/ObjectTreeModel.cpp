@@ -1,0 +1,155 @@
+#include "ObjectTreeModel.h"
+
+#include <QSet>
+
+#include "kvcom3/KvError.h"
+
+namespace {
+
+constexpr std::int32_t kCancelled = 32755;
+
+// The value, or the error that stopped it; a cancel ends the caller's work instead.
+QString valueText(kvcom3::kvObjectNode& node, bool force) {
+    try {
+        return QString::fromStdString(node.Value(force).toString());
+    } catch (const kvcom3::KvError& e) {
+        if (e.number() == kCancelled) throw;
+        return QString("error %1: %2").arg(e.number()).arg(e.description().c_str());
+    }
+}
+
+bool hasEnums(const kvcom3::kvObjectNode& node) {
+    return node.Enums() && node.Enums()->Count() > 0;
+}
+
+}  // namespace
+
+ObjectTreeModel::ObjectTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+void ObjectTreeModel::setTree(std::shared_ptr<kvcom3::kvObjectNodes> top) {
+    beginResetModel();
+    top_ = std::move(top);
+    places_.clear();
+    valueNodes_.clear();
+    values_.clear();
+    if (top_) addPlaces(*top_, nullptr);
+    endResetModel();
+}
+
+// Nodes know their children but not their parent; the view asks for both.
+void ObjectTreeModel::addPlaces(const kvcom3::kvObjectNodes& nodes, kvcom3::kvObjectNode* parent) {
+    int row = 0;
+    for (const auto& node : nodes) {
+        places_[node.get()] = Place{parent, row++};
+        if (!node->ArrayNodeKey().empty()) valueNodes_.push_back(node.get());
+        if (node->Nodes()) addPlaces(*node->Nodes(), node.get());
+    }
+}
+
+void ObjectTreeModel::loadValues(const std::function<void(int)>& progress,
+                                 const std::function<bool()>& cancelled) {
+    // Objects sharing a cell (bit fields) are served from the image the first one filled.
+    QSet<QString> readCells;
+    const std::size_t total = valueNodes_.size();
+    for (std::size_t i = 0; i < total; ++i) {
+        if (cancelled()) throw kvcom3::KvError(kCancelled, "Cancel was selected");
+        kvcom3::kvObjectNode* node = valueNodes_[i];
+        const QString cell = QString::fromStdString(node->ArrayNodeKey()).toLower();
+        const bool first = !readCells.contains(cell);
+        readCells.insert(cell);
+        showValue(node, valueText(*node, first));
+        progress(static_cast<int>((i + 1) * 100 / total));
+    }
+}
+
+void ObjectTreeModel::showValue(const kvcom3::kvObjectNode* node, const QString& text) {
+    values_[node] = text;
+    const QModelIndex at = indexOf(node, Value);
+    emit dataChanged(at, at);
+}
+
+void ObjectTreeModel::refreshCell(const kvcom3::kvObjectNode* changed) {
+    for (kvcom3::kvObjectNode* node : valueNodes_)
+        if ((node == changed || values_.contains(node)) &&
+            QString::fromStdString(node->ArrayNodeKey())
+                    .compare(QString::fromStdString(changed->ArrayNodeKey()),
+                             Qt::CaseInsensitive) == 0)
+            showValue(node, valueText(*node, false));
+}
+
+Qt::ItemFlags ObjectTreeModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractItemModel::flags(index);
+    const kvcom3::kvObjectNode* n = node(index);
+    if (n != nullptr && index.column() == Value && values_.contains(n)) flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool ObjectTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
+    emit writeRequested(index, value.toString());
+    return false;
+}
+
+kvcom3::kvObjectNode* ObjectTreeModel::node(const QModelIndex& index) const {
+    return index.isValid() ? static_cast<kvcom3::kvObjectNode*>(index.internalPointer()) : nullptr;
+}
+
+QModelIndex ObjectTreeModel::indexOf(const kvcom3::kvObjectNode* node, int column) const {
+    const auto it = places_.find(node);
+    if (it == places_.end()) return {};
+    return createIndex(it->second.row, column, const_cast<kvcom3::kvObjectNode*>(node));
+}
+
+const kvcom3::kvObjectNodes* ObjectTreeModel::children(const QModelIndex& parent) const {
+    if (!parent.isValid()) return top_.get();
+    if (parent.column() != 0) return nullptr;
+    return node(parent)->Nodes().get();
+}
+
+QModelIndex ObjectTreeModel::index(int row, int column, const QModelIndex& parent) const {
+    const kvcom3::kvObjectNodes* nodes = children(parent);
+    if (nodes == nullptr || row < 0 || row >= nodes->Count() || column < 0 || column >= ColumnCount)
+        return {};
+    return createIndex(row, column, nodes->Item(static_cast<long>(row) + 1).get());
+}
+
+QModelIndex ObjectTreeModel::parent(const QModelIndex& child) const {
+    const auto it = places_.find(node(child));
+    if (it == places_.end() || it->second.parent == nullptr) return {};
+    return indexOf(it->second.parent, 0);
+}
+
+int ObjectTreeModel::rowCount(const QModelIndex& parent) const {
+    const kvcom3::kvObjectNodes* nodes = children(parent);
+    return nodes != nullptr ? static_cast<int>(nodes->Count()) : 0;
+}
+
+int ObjectTreeModel::columnCount(const QModelIndex&) const {
+    return ColumnCount;
+}
+
+QVariant ObjectTreeModel::data(const QModelIndex& index, int role) const {
+    const kvcom3::kvObjectNode* n = node(index);
+    if (n == nullptr) return {};
+    if (role == SearchRole) return QString::fromStdString(n->Name() + "\n" + n->Key());
+    if (role == EnumNamesRole) {
+        QStringList names;
+        if (hasEnums(*n))
+            for (const auto& entry : *n->Enums()) names << QString::fromStdString(entry->Name());
+        return names;
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    switch (index.column()) {
+        case Name: return QString::fromStdString(n->Name());
+        case Value: return values_.value(n);
+        case Unit: return QString::fromStdString(n->Unit());
+        case Key: return QString::fromStdString(n->Key());
+        default: return {};
+    }
+}
+
+QVariant ObjectTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    static const char* const names[] = {"Name", "Value", "Unit", "Key"};
+    return section >= 0 && section < ColumnCount ? names[section] : QVariant();
+}
