@@ -47,8 +47,33 @@ std::set<std::int32_t> addressesSent(const MemoryImage& image, std::int32_t star
     return sent;
 }
 
-// Reads the sensor's values of the addresses the image has none for, keeping the values the
-// program set: those are what the write is about to send.
+// The values the program set for the addresses the write sends and their neighbours: the reads
+// the journal makes first (the sensor's identity, the old values) bring whole words and would
+// otherwise replace what the write is about to send.
+class PendingValues {
+  public:
+    PendingValues(MemoryImage& image, const std::set<std::int32_t>& sent) : image_(image) {
+        std::set<std::int32_t> around;
+        for (std::int32_t adr : sent) around.insert({adr - 1, adr, adr + 1});
+        for (std::int32_t adr : around) {
+            const clsAdress* r = image.find(adr, kvEEPROM);
+            if (r != nullptr && r->GotValueP) kept_.push_back({adr, r->Value});
+        }
+    }
+    void restore() {
+        for (const Kept& k : kept_) image_.find(k.adr, kvEEPROM)->Value = k.value;
+    }
+
+  private:
+    struct Kept {
+        std::int32_t adr;
+        std::uint8_t value;
+    };
+    MemoryImage& image_;
+    std::vector<Kept> kept_;
+};
+
+// Reads the sensor's values of the addresses the image has none for.
 void readOldValues(clsAdressLevel& level, MemoryImage& image, const std::set<std::int32_t>& sent) {
     std::vector<std::int32_t> unknown;
     for (std::int32_t adr : sent) {
@@ -58,20 +83,8 @@ void readOldValues(clsAdressLevel& level, MemoryImage& image, const std::set<std
     for (std::size_t i = 0; i < unknown.size();) {
         std::size_t j = i + 1;
         while (j < unknown.size() && unknown[j] == unknown[j - 1] + 1) ++j;
-        const std::int32_t first = unknown[i];
-        const std::int32_t last = unknown[j - 1];
-        // A read by words may take a neighbour on either side along.
-        struct Kept {
-            std::int32_t adr;
-            std::uint8_t value;
-        };
-        std::vector<Kept> kept;
-        for (std::int32_t adr = first - 1; adr <= last + 1; ++adr) {
-            const clsAdress* r = image.find(adr, kvEEPROM);
-            if (r != nullptr && r->GotValueP) kept.push_back({adr, r->Value});
-        }
-        level.ReadFromSensor(first, last - first + 1, kvEEPROM, kvReadFromSensor);
-        for (const Kept& k : kept) image.find(k.adr, kvEEPROM)->Value = k.value;
+        level.ReadFromSensor(unknown[i], unknown[j - 1] - unknown[i] + 1, kvEEPROM,
+                             kvReadFromSensor);
         i = j;
     }
 }
@@ -90,8 +103,10 @@ JournalWrite JournalWrite::begin(clsAdressLevel& level, MemoryImage& image, std:
 
     JournalLine line;
     JournalRecord& record = line.record;
+    PendingValues pending(image, sent);
     record.sensor = journalSensor(level);
     readOldValues(level, image, sent);
+    pending.restore();
     for (std::int32_t adr : sent) {
         const clsAdress* r = image.find(adr, kvEEPROM);
         if (r != nullptr && r->GotValueS && r->SensorValue != r->Value)
