@@ -37,13 +37,6 @@ constexpr std::array<std::uint32_t, 256> kCrcTable = [] {
 
 const char kHex[] = "0123456789abcdef";
 
-std::string hex(std::uint32_t value, int digits) {
-    std::string text(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 4)
-        text[static_cast<std::size_t>(i)] = kHex[value & 15];
-    return text;
-}
-
 std::string escape(std::string_view text) {
     std::string out;
     for (char c : text) {
@@ -110,6 +103,13 @@ std::optional<std::vector<JournalByte>> parseBytes(std::string_view text) {
 }
 
 }  // namespace
+
+std::string hex(std::uint32_t value, int digits) {
+    std::string text(static_cast<std::size_t>(digits), '0');
+    for (int i = digits - 1; i >= 0; --i, value >>= 4)
+        text[static_cast<std::size_t>(i)] = kHex[value & 15];
+    return text;
+}
 
 std::uint32_t crc32(std::string_view bytes) {
     std::uint32_t c = 0xFFFFFFFFu;

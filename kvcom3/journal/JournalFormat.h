@@ -26,6 +26,9 @@ std::optional<JournalLine> parseJournalLine(std::string_view text);
 // The first line of every journal file.
 extern const char* const kJournalHeader;
 
+// `value` as `digits` lower-case hexadecimal digits, leading zeros kept.
+std::string hex(std::uint32_t value, int digits);
+
 // CRC-32 (the polynomial of zip and PNG) of the bytes.
 std::uint32_t crc32(std::string_view bytes);
 

@@ -18,15 +18,6 @@ namespace {
 
 const char* const kHeader = "# kvsensor backup, format 1\n";
 constexpr std::size_t kPerLine = 16;
-const char kHex[] = "0123456789abcdef";
-
-std::string hex(std::uint32_t value, int digits) {
-    std::string text(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 4)
-        text[static_cast<std::size_t>(i)] = kHex[value & 15];
-    return text;
-}
-
 void appendMemory(std::string& text, const char* name, const std::vector<std::uint8_t>& bytes) {
     for (std::size_t at = 0; at < bytes.size(); at += kPerLine) {
         text += std::string(name) + " " + hex(static_cast<std::uint32_t>(at), 4);

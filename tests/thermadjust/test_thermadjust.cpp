@@ -26,21 +26,12 @@
 #include "kvcom3/Clock.h"
 #include "kvcom3/ISensMem.h"
 #include "util/KvsimProcess.h"
+#include "util/OffscreenApplication.h"
 
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "thermadjust_tests";
-    static char* argv[] = {name, nullptr};
-    static QTemporaryDir config;
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        // The per-user settings of these tests, not of whoever runs them.
-        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-        return new QApplication(argc, argv);
-    }();
-    return *app;
+inline QApplication& application() {
+    return kvtest::offscreenApplication();
 }
 
 class ThermAdjust : public ::testing::Test {

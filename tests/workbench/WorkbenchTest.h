@@ -11,21 +11,12 @@
 
 #include "kvcom3/Clock.h"
 #include "util/KvsimProcess.h"
+#include "util/OffscreenApplication.h"
 
 namespace wbtest {
 
-// One QApplication for the whole test program, offscreen, with settings of its own.
 inline QApplication& application() {
-    static int argc = 1;
-    static char name[] = "workbench_tests";
-    static char* argv[] = {name, nullptr};
-    static QTemporaryDir config;
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-        return new QApplication(argc, argv);
-    }();
-    return *app;
+    return kvtest::offscreenApplication();
 }
 
 inline QSettings settings() {
