@@ -25,6 +25,7 @@ void bindNodes(py::module_& m);
 void bindLevels(py::module_& m);
 void bindFacade(py::module_& m);
 void bindCalibration(py::module_& m);
+void bindJournal(py::module_& m);
 
 // Runs `body` (a call into the libraries) without the GIL, so other Python threads go on while the
 // library waits for the sensor. One such call runs at a time in the process; a callback may make

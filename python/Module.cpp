@@ -12,4 +12,5 @@ PYBIND11_MODULE(kvsensor, m) {
     kvsensor::bindLevels(m);
     kvsensor::bindFacade(m);
     kvsensor::bindCalibration(m);
+    kvsensor::bindJournal(m);
 }

@@ -154,6 +154,16 @@ def bind_port(port: int, path: str) -> None:
 
 def unbind_port(port: int) -> None: ...
 def port_device_path(port: int) -> str: ...
+def enable_journal(program: str, directory: Optional[str] = None) -> None:
+    """Records every EEPROM change on disk before it is sent, one file per sensor under directory
+    (default: default_journal_directory())."""
+
+def disable_journal() -> None: ...
+def journal_enabled() -> bool: ...
+def set_journal_operation(text: str) -> None:
+    """Names what the following EEPROM writes do; they form one operation of the journal."""
+
+def default_journal_directory() -> str: ...
 def set_frame_trace(trace: Optional[Callable[[TraceDirection, bytes, float], object]]) -> None:
     """Calls trace(direction, data, seconds) for every block of bytes written to or read from a
     serial port; None removes it."""

@@ -55,12 +55,23 @@ def test_object_tree_walked_and_value_read_with_unit(start_sensor):
 
 
 @pytest.mark.parametrize("protocol", ["kvbus", "modbus"])
-def test_cell_written_reads_back_on_a_fresh_connection(start_sensor, protocol):
+def test_cell_written_reads_back_on_a_fresh_connection_and_is_journaled(
+    start_sensor, protocol, tmp_path
+):
     path = start_sensor("--profile", PROFILE, "--protocol", protocol)
-    cell = connect(path, protocol).ArrayLevel.GetNode("eaUserInfo_0")
-    written = (cell.Value(True) + 0x5A) % 256
-    cell.LetValue(True, written)
+    kvsensor.enable_journal("pytest", str(tmp_path))
+    try:
+        kvsensor.set_journal_operation("set eaUserInfo_0")
+        cell = connect(path, protocol).ArrayLevel.GetNode("eaUserInfo_0")
+        written = (cell.Value(True) + 0x5A) % 256
+        cell.LetValue(True, written)
+    finally:
+        kvsensor.disable_journal()
+    assert not kvsensor.journal_enabled()
     assert connect(path, protocol).ArrayLevel.GetNode("eaUserInfo_0").Value(True) == written
+    (journal,) = tmp_path.iterdir()
+    record = journal.read_text(encoding="utf-8")
+    assert "program=pytest" in record and "operation=set eaUserInfo_0" in record
 
 
 @pytest.mark.parametrize(
