@@ -174,7 +174,15 @@ void frmThermAdjust::changeBranch() {
     procedure->InputVariables()->Item("cvSpaceTempOffsetAdjustCorrectTemp")->Value =
         kvcom3::Variant(procedure->getVal(answer->toStdString()));
     kvcom3::setJournalOperation("calibrate cpSpaceTempOffsetAdjust");
-    calibration_->GetProcedure("cpSpaceTempOffsetAdjust")->Run();
+    try {
+        calibration_->GetProcedure("cpSpaceTempOffsetAdjust")->Run();
+    } catch (const kvcom3::KvError& e) {
+        // An adjustment that failed after it changed EEPROM bytes gets one try to put them
+        // back; the error shown then says how that went.
+        const auto back = kvcom3::rollBackLastOperation(*sensor_->AdressLevel());
+        if (back.result == kvcom3::JournalRollBack::Result::Nothing) throw;
+        throw kvcom3::KvError(e.number(), e.description() + "\n" + back.message(), e.source());
+    }
 }
 
 void frmThermAdjust::closeBranch() {

@@ -2,9 +2,11 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <string>
 
 #include "kvcom3/Enums.h"
 #include "kvcom3/Journal.h"
+#include "kvcom3/KvError.h"
 #include "kvcom3/clsAdressLevel.h"
 
 namespace kvcom3 {
@@ -60,6 +62,46 @@ JournalUndo undoJournalOperation(clsAdressLevel& level, const JournalOperation& 
     const std::int32_t count = changes.back().address - first + 1;
     level.WriteToSensor(first, count, kvEEPROM, kvAutoWriteToSensor);
     return undo;
+}
+
+JournalRollBack rollBackLastOperation(clsAdressLevel& level) {
+    JournalRollBack back;
+    const auto place = lastJournalOperation();
+    if (!place) return back;
+    back.operation = place->operation;
+    try {
+        for (const JournalOperation& op : journalOperations(readJournal(place->file))) {
+            if (op.id != place->operation) continue;
+            setJournalOperation("undo " + std::to_string(op.id));
+            const JournalUndo undo = undoJournalOperation(level, op, false);
+            back.restored = undo.restored;
+            back.conflicts = undo.conflicts.size();
+            back.result = undo.conflicts.empty() ? JournalRollBack::Result::Restored
+                                                 : JournalRollBack::Result::Conflicts;
+        }
+    } catch (const KvError& e) {
+        back.result = JournalRollBack::Result::Failed;
+        back.error = "error " + std::to_string(e.number()) + ": " + e.description();
+    }
+    return back;
+}
+
+std::string JournalRollBack::message() const {
+    const std::string id = std::to_string(operation);
+    const std::string later = "; 'kvtool undo " + id + "' puts them back when the sensor answers";
+    switch (result) {
+        case Result::Nothing: return {};
+        case Result::Restored:
+            return "the EEPROM bytes changed before the failure are back as they were (operation " +
+                   id + ", " + std::to_string(restored) + " bytes written)";
+        case Result::Conflicts:
+            return std::to_string(conflicts) + " EEPROM bytes changed meanwhile; nothing put back" +
+                   later;
+        case Result::Failed:
+            return "the EEPROM bytes changed before the failure could not be put back (" + error +
+                   ")" + later;
+    }
+    return {};
 }
 
 }  // namespace kvcom3

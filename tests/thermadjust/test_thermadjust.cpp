@@ -1,4 +1,5 @@
 // The service tool's windows driven as a user would, against the virtual sensor on a pty.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -25,6 +26,7 @@
 #include "frmThermAdjust.h"
 #include "kvcom3/Clock.h"
 #include "kvcom3/ISensMem.h"
+#include "kvcom3/Journal.h"
 #include "util/KvsimProcess.h"
 #include "util/OffscreenApplication.h"
 
@@ -250,6 +252,26 @@ TEST_F(ThermAdjust, ChangeDialogAnswers) {
             << main.lblTemp->text().toStdString();
         EXPECT_EQ(main.lblErr->isVisible() ? main.lblErr->text() : QString(), row.error);
     }
+}
+
+// A sensor unplugged in the middle of the adjustment's table: the one try to put the bytes back
+// fails too, and the error names the undo for later. (Putting them back while the line answers is
+// the journal's own and kvtool's test.)
+TEST_F(ThermAdjust, AnAdjustmentCutShortNamesTheUndo) {
+    QTemporaryDir journal;
+    kvcom3::enableJournal("ThermAdjust", journal.path().toStdString());
+    startSensor({"--fault", "unplug@36"});
+    frmSelectPort selection;
+    frmThermAdjust& main = open(selection);
+    main.setInputBox([](const QString&) { return QString("21.5"); });
+    tick(main);  // connect
+    QTest::mouseClick(main.btnChange, Qt::LeftButton);
+    tick(main);
+    kvcom3::disableJournal();
+    EXPECT_THAT(main.lblErr->text().toStdString(),
+                ::testing::HasSubstr("could not be put back (error 75: "));
+    EXPECT_THAT(main.lblErr->text().toStdString(),
+                ::testing::HasSubstr("'kvtool undo 1' puts them back when the sensor answers"));
 }
 
 TEST_F(ThermAdjust, AChangeClickDuringATickIsServedByTheNext) {

@@ -22,36 +22,6 @@ std::string Outcome::text() const {
     return "error " + std::to_string(*number) + ": " + description;
 }
 
-namespace {
-
-// A command that failed after it changed EEPROM bytes gets one try to put them back; when that
-// fails too, the message names the command that will do it later.
-void rollBack(kvcom3::ISensMem& sensor) {
-    const auto place = kvcom3::lastJournalOperation();
-    if (!place) return;
-    const std::string id = std::to_string(place->operation);
-    const std::string later = "; 'kvtool undo " + id + "' puts them back when the sensor answers";
-    try {
-        for (const auto& op : kvcom3::journalOperations(kvcom3::readJournal(place->file))) {
-            if (op.id != place->operation) continue;
-            kvcom3::setJournalOperation("undo " + id);
-            const auto undo = kvcom3::undoJournalOperation(*sensor.AdressLevel(), op, false);
-            if (undo.conflicts.empty())
-                std::cerr << "kvtool: the EEPROM bytes this command had changed are back as they "
-                             "were (operation "
-                          << id << ", " << undo.restored << " bytes written)\n";
-            else
-                std::cerr << "kvtool: " << undo.conflicts.size()
-                          << " EEPROM bytes changed meanwhile; nothing put back" << later << '\n';
-        }
-    } catch (const kvcom3::KvError& e) {
-        std::cerr << "kvtool: the EEPROM bytes this command changed could not be put back (error "
-                  << e.number() << ": " << e.description() << ")" << later << '\n';
-    }
-}
-
-}  // namespace
-
 Outcome runOnce(const CommandList& commands, const ConnectionOptions& options, bool json,
                 std::ostream& out) {
     // Shared, because the calibration library holds on to the sensor it is given.
@@ -69,7 +39,10 @@ Outcome runOnce(const CommandList& commands, const ConnectionOptions& options, b
         out.flush();
     } catch (const kvcom3::KvError& e) {
         outcome = {true, false, e.number(), e.description()};
-        rollBack(sensor);
+        // A command that failed after it changed EEPROM bytes gets one try to put them back.
+        const auto back = kvcom3::rollBackLastOperation(*sensor.AdressLevel());
+        if (back.result != kvcom3::JournalRollBack::Result::Nothing)
+            std::cerr << "kvtool: " << back.message() << '\n';
     } catch (const BadAddress& e) {
         outcome = {true, true, std::nullopt, e.what()};
     } catch (const std::exception& e) {

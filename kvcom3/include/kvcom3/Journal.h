@@ -120,4 +120,28 @@ struct JournalUndo {
 JournalUndo undoJournalOperation(clsAdressLevel& level, const JournalOperation& operation,
                                  bool force);
 
+// What a program's one try to put back the bytes of its failed operation did.
+struct JournalRollBack {
+    enum class Result {
+        Nothing,    // no write of the operation was journaled
+        Restored,   // the bytes are back as they were
+        Conflicts,  // bytes changed meanwhile: nothing written
+        Failed,     // the sensor did not take the undo either
+    };
+    Result result = Result::Nothing;
+    std::int64_t operation = 0;
+    std::size_t restored = 0;
+    std::size_t conflicts = 0;
+    std::string error;  // Failed: "error N: description"
+
+    // One sentence for the user, empty for Nothing; unless the bytes are back it names
+    // `kvtool undo ID`, which puts them back later.
+    std::string message() const;
+};
+
+// After an operation failed: puts back, once, the bytes of the process's last journaled
+// operation (the undo journaled as "undo ID"). Errors of the sensor or the journal come back as
+// Failed, never thrown: the caller is already handling the first failure.
+JournalRollBack rollBackLastOperation(clsAdressLevel& level);
+
 }  // namespace kvcom3
