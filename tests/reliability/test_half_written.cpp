@@ -275,3 +275,11 @@ TEST_F(HalfWritten, MultiBlockWriteIsWrittenUpToTheFailedBlock) {
     ASSERT_GT(states.size(), 2u);
     EXPECT_EQ(states.front(), State::AsBefore);
 }
+
+TEST_F(HalfWritten, FigaroZeroIsAllOrNothing) {
+    const auto states = failEachWrite("p8-figaro-co", "cpCOZeroCalFigaro", [&](auto&) {
+        sensor->world().coPpm = 3;
+        sensor->advance(1.0);
+    });
+    EXPECT_EQ(states, std::vector<State>{State::AsBefore});
+}
