@@ -159,6 +159,13 @@ def main():
         row("KVBUS write of 4 EEPROM bytes without / with the journal, wall",
             f"{off['write_wall_ms']:.1f} / {on['write_wall_ms']:.1f} ms", "for comparison", None)
 
+    cal = find(runs, "BM_KvtoolCalibrateTemperatureOffset")
+    if cal:
+        row("kvtool calibrate cpSpaceTempOffsetAdjust against kvsim at 9600 baud, start to exit / "
+            "the least its own transfers take on the line",
+            f"{cal['ratio']:.3f} ({cal['wall_ms']:.0f} / {cal['minimum_ms']:.0f} ms)", "<= 1.2",
+            cal["ratio"] <= 1.2)
+
     print("| Figure | Measured | Goal | |")
     print("|---|---|---|---|")
     print("\n".join(rows))
