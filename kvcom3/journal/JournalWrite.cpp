@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -73,6 +74,35 @@ class PendingValues {
     std::vector<Kept> kept_;
 };
 
+// What the image knew of the write's addresses and their word partners before the journal's
+// reads: the write chooses its bytes by it (a byte whose sensor value is known and equal is not
+// sent), so it goes back once the old values are recorded, and the wire stays as it would be.
+class KnownBefore {
+  public:
+    KnownBefore(MemoryImage& image, std::int32_t start, std::int32_t count) : image_(image) {
+        for (std::int32_t adr = start - 1; adr <= start + count; ++adr) {
+            const clsAdress* r = image.find(adr, kvEEPROM);
+            known_.push_back({adr, r != nullptr ? std::optional<clsAdress>(*r) : std::nullopt});
+        }
+    }
+    void restore() {
+        for (const auto& [adr, record] : known_) {
+            clsAdress* r = image_.find(adr, kvEEPROM);
+            if (r == nullptr) continue;
+            if (record) {
+                *r = *record;
+            } else {
+                r->GotValueS = false;
+                r->GotValueP = false;
+            }
+        }
+    }
+
+  private:
+    MemoryImage& image_;
+    std::vector<std::pair<std::int32_t, std::optional<clsAdress>>> known_;
+};
+
 // Reads the sensor's values of the addresses the image has none for.
 void readOldValues(clsAdressLevel& level, MemoryImage& image, const std::set<std::int32_t>& sent) {
     std::vector<std::int32_t> unknown;
@@ -104,6 +134,7 @@ JournalWrite JournalWrite::begin(clsAdressLevel& level, MemoryImage& image, std:
     JournalLine line;
     JournalRecord& record = line.record;
     PendingValues pending(image, sent);
+    KnownBefore known(image, start, count);
     record.sensor = journalSensor(level);
     readOldValues(level, image, sent);
     pending.restore();
@@ -112,6 +143,7 @@ JournalWrite JournalWrite::begin(clsAdressLevel& level, MemoryImage& image, std:
         if (r != nullptr && r->GotValueS && r->SensorValue != r->Value)
             record.bytes.push_back({adr, r->SensorValue, r->Value});
     }
+    known.restore();
     if (record.bytes.empty()) return write;
 
     const auto file = journalFile(s.directory, record.sensor);

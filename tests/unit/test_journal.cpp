@@ -176,6 +176,32 @@ TEST_F(JournalWrites, RecordsTheOldBytesReadFirstAndMarksTheWriteDone) {
     EXPECT_EQ(ops[1].records[0].bytes[0].before, 1);
 }
 
+// The journal reads the old values first, but the write still sends what it would without the
+// journal: a byte whose value on the sensor the image did not know goes out even if unchanged.
+TEST_F(JournalWrites, SendsTheBytesItWouldWithoutTheJournal) {
+    const std::uint8_t unchanged = 101 ^ 0xA5;
+    auto writes = [&](bool journal) {
+        if (journal)
+            kvcom3::enableJournal("unit", dir.path());
+        else
+            kvcom3::disableJournal();
+        level = std::make_unique<kvcom3::clsAdressLevel>();
+        level->ComLogg.connect([this](std::string& text) { log.push_back(text); });
+        log.clear();
+        for (std::int32_t i = 0; i < 3; ++i)
+            level->LetValue(100 + i, 1, kvcom3::kvEEPROM, false, 0, kvcom3::kvLSByteAtHighAdress,
+                            i == 1 ? unchanged : i + 1);
+        level->WriteToSensor(100, 3, kvcom3::kvEEPROM, kvcom3::kvAutoWriteToSensor);
+        std::vector<std::string> sent;
+        std::copy_if(log.begin(), log.end(), std::back_inserter(sent),
+                     [](const std::string& line) { return line.starts_with("Writing "); });
+        return sent;
+    };
+    const auto without = writes(false);
+    EXPECT_EQ(writes(true), without);
+    EXPECT_EQ(without.size(), 1u);
+}
+
 TEST_F(JournalWrites, UnwritableJournalStopsTheWriteBeforeAnyWriteFrame) {
     const fs::path blocker = dir.path() / "file";
     spill(blocker, "");
