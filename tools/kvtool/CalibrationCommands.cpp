@@ -294,8 +294,9 @@ void addCalibrate(CLI::App& app, CommandList& commands) {
     cmd->add_flag("--no-input", o->noInput,
                   "Never ask: a procedure that needs an answer fails with 32755 instead");
     cmd->footer(
-        "Inputs not given are asked for on the terminal. The EEPROM is read first, so that the "
-        "cells the procedure changes can be shown with their old and new values.\n"
+        "Inputs not given are asked for on the terminal. The cells the procedure changed are "
+        "shown with their old and new values as the journal recorded its writes (with "
+        "--no-journal the whole EEPROM is read before and after instead).\n"
         "Example: kvtool --device /tmp/kvsim calibrate cpSpaceTempOffsetAdjust "
         "--input cvSpaceTempOffsetAdjustCorrectTemp=23.0\n"
         "Example: kvtool --device /tmp/kvsim calibrate cpRHcal --no-input "
