@@ -63,6 +63,10 @@ bool PortSlot::isOpen() const {
     return device_ && device_->isOpen();
 }
 
+std::string PortSlot::openNotice() const {
+    return isOpen() ? device_->openNotice() : std::string();
+}
+
 void PortSlot::setRts(bool on) {
     rts_ = on;
     if (isOpen()) device_->setRts(on);
