@@ -17,6 +17,7 @@
 
 #include "kvcom3/KvError.h"
 #include "kvcom3/Ports.h"
+#include "link/LowLatency.h"
 #include "link/UucpLock.h"
 
 namespace kvcom3 {
@@ -97,6 +98,8 @@ class TermiosDevice final : public SerialDevice {
     }
 
     bool isOpen() const override { return fd_ >= 0; }
+
+    bool requestLowLatency() override { return askLowLatency(fd_); }
 
     std::string openNotice() const override {
         return uucpLock_ ? uucpLock_->notice() : std::string();

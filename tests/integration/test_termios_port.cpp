@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
@@ -81,6 +82,19 @@ TEST_F(TermiosPort, ProtocolSettingsReachTheLineAndChangeWhileOpen) {
     currentPort().setSettings("9600,n,8,1");
     EXPECT_FALSE(lineSettings().c_cflag & CSTOPB);
     CloseCOMport();
+}
+
+TEST_F(TermiosPort, LowLatencyRefusedByAPtyChangesNothing) {
+    auto device = makeTermiosDevice(pty.slavePath());
+    device->open(LineSettings::parse("9600,n,8,2"), false);
+    const termios before = lineSettings();
+    EXPECT_FALSE(device->requestLowLatency()) << "a pty has no latency setting";
+    const termios after = lineSettings();
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+    EXPECT_TRUE(device->isOpen());
+    pty.send({0x55});
+    for (int i = 0; i < 100 && device->bytesWaiting() == 0; ++i) device->waitReadable(20ms);
+    EXPECT_EQ(device->readAll(), std::vector<std::uint8_t>{0x55});
 }
 
 TEST_F(TermiosPort, EveryByteValueCrossesUnchangedBothWays) {
