@@ -37,14 +37,15 @@ inline double processCpuSeconds() {
 }
 
 // A platform-8 sensor (part code 20, byte access, command set 2) on a line paced at 9600 baud,
-// bound to `port` through the exact-timing device, with the connection installed.
+// bound to `port` through the exact-timing device (imitating a USB adapter's latency timer if
+// asked), with the connection installed.
 struct PacedP8Line {
-    explicit PacedP8Line(int port) : port(port) {
+    explicit PacedP8Line(int port, UsbLatency latency = {}) : port(port) {
         sensor = std::make_shared<kvtest::FakeSensor>(8, true, 2);
         sensor->memory(kvsim::Space::RAM)[65] = 20 << 3;
         line =
             kvsim::makeLine({kvsim::Station{.sensor = sensor}}, kvsim::LineOptions{.pacing = true});
-        device = std::make_shared<ExactLineDevice>(line);
+        device = std::make_shared<ExactLineDevice>(line, latency);
         kvcom3::bindPort(port, device);
         kvcom3::gConnection = kvcom3::Connection{true, static_cast<std::int16_t>(port), -1, 0, 0};
     }

@@ -8,7 +8,25 @@
 
 namespace kvbench {
 
-ExactLineDevice::ExactLineDevice(std::shared_ptr<kvsim::Line> line) : line_(std::move(line)) {}
+ExactLineDevice::ExactLineDevice(std::shared_ptr<kvsim::Line> line, UsbLatency latency)
+    : latency_(latency), line_(std::move(line)) {}
+
+bool ExactLineDevice::requestLowLatency() {
+    if (latency_.timer.count() == 0 || !latency_.honoursLowLatency) return false;
+    latency_.timer = std::chrono::milliseconds(1);
+    return true;
+}
+
+kvsim::Timestamp ExactLineDevice::handedOverBy(kvsim::Timestamp now) const {
+    if (latency_.timer.count() == 0) return now;
+    return now - now % latency_.timer;
+}
+
+kvsim::Timestamp ExactLineDevice::tickAtOrAfter(kvsim::Timestamp t) const {
+    if (latency_.timer.count() == 0) return t;
+    auto rest = t % latency_.timer;
+    return rest.count() == 0 ? t : t - rest + latency_.timer;
+}
 
 void ExactLineDevice::open(const kvcom3::LineSettings& settings, bool) {
     line_->takeDue(kvcom3::clock().now());
@@ -27,7 +45,7 @@ void ExactLineDevice::applySettings(const kvcom3::LineSettings& settings) {
 }
 
 void ExactLineDevice::collect() {
-    auto due = line_->takeDue(kvcom3::clock().now());
+    auto due = line_->takeDue(handedOverBy(kvcom3::clock().now()));
     received_ += due.size();
     input_.insert(input_.end(), due.begin(), due.end());
 }
@@ -52,7 +70,7 @@ void ExactLineDevice::waitReadable(std::chrono::milliseconds limit) {
     if (limit.count() <= 0) return;
     // The library clock is the steady clock here, so line times are steady-clock times.
     auto wake = kvcom3::clock().now() + std::chrono::nanoseconds(limit);
-    if (auto next = line_->nextDue()) wake = std::min(wake, *next);
+    if (auto next = line_->nextDue()) wake = std::min(wake, tickAtOrAfter(*next));
     std::this_thread::sleep_until(std::chrono::steady_clock::time_point(
         std::chrono::duration_cast<std::chrono::steady_clock::duration>(wake)));
     collect();

@@ -66,6 +66,15 @@ def main():
         row(f"CPU / wall over a whole-RAM read, platform 8 ({int(b['transfers'])} transfers)",
             f"{b['cpu_percent']:.2f} % (wall {b['wall_over_minimum']:.3f} x minimum)",
             "<= 1 %", b["cpu_percent"] <= 1.0)
+    for prefix, what in (("BM_WholeRamLatencyTimer16ms", "16 ms USB latency timer"),
+                         ("BM_WholeRamLatencyTimer16msLowLatency",
+                          "16 ms timer, low latency granted")):
+        b, base = find(runs, prefix), find(runs, "BM_WholeRamNoLatencyTimer")
+        if b and base:
+            row(f"Whole-RAM read, platform 8, {what}: wall time / without a timer",
+                f"{ms(b, 'real_time') / ms(base, 'real_time'):.3f} "
+                f"({b['ms_per_transfer']:.1f} against {base['ms_per_transfer']:.1f} ms a transfer)",
+                "n/a", None)
     b = find(runs, "BM_HeaterCalibrationCycle")
     if b and b.get("error_occurred"):
         row("CPU / wall over one heater-calibration cycle",

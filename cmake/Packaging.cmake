@@ -32,6 +32,10 @@ foreach(package IN ITEMS kvcom3 kvcal3)
   install(FILES ${PROJECT_BINARY_DIR}/${package}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endforeach()
 
+# Sets USB serial adapters' latency timer to 1 ms; udev reads /usr/lib/udev/rules.d.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/99-kv-usb-serial-latency.rules
+        DESTINATION lib/udev/rules.d)
+
 set(KV_PACKAGE_MAINTAINER "KV sensor tools developers <kv-sensor-tools@example.invalid>"
     CACHE STRING "Maintainer named in the Debian package")
 set(CPACK_GENERATOR DEB)

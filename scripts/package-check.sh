@@ -99,6 +99,7 @@ check_installation() {
   [ -x "$at/bin/kvworkbench" ] || fail "no kvworkbench program"
   "$at/bin/kvworkbench" --help >/dev/null || fail "kvworkbench --help"
   [ -f "$at/share/man/man1/kvtool.1" ] || fail "no kvtool manual page"
+  [ -f "$at/lib/udev/rules.d/99-kv-usb-serial-latency.rules" ] || fail "no udev latency rule"
 
   cmake -S tests/consumer -B "$consumer" -G Ninja -DCMAKE_PREFIX_PATH="$at" >/dev/null
   cmake --build "$consumer" >/dev/null

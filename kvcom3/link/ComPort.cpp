@@ -16,11 +16,13 @@ PortSlot& currentPort() {
     return portSlot(gConnection.ComPort);
 }
 
-void OpenCOMport() {
+void OpenCOMport(const std::function<void(const std::string&)>& log) {
     pumpEvents();
     if (!gConnection.OnLine) return;
     PortSlot& slot = currentPort();
-    if (!slot.isOpen()) slot.open();
+    if (slot.isOpen()) return;
+    slot.open();
+    if (std::string notice = slot.openNotice(); log && !notice.empty()) log(notice);
 }
 
 void CloseCOMport() {

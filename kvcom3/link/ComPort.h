@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
+#include <string>
 
 #include "link/PortTable.h"
 
@@ -11,8 +13,9 @@ namespace kvcom3 {
 // change of connection takes effect at the next operation.
 PortSlot& currentPort();
 
-// Opens the current port when on line and not yet open; lets pending events run first.
-void OpenCOMport();
+// Opens the current port when on line and not yet open; lets pending events run first. What the
+// open has to say for the communication log (a missing lock file, say) goes to `log`.
+void OpenCOMport(const std::function<void(const std::string&)>& log = {});
 // Closes the current port when on line, unless the caller asked to leave it open; then it does
 // nothing at all.
 void CloseCOMport();

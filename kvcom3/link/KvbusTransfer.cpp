@@ -116,7 +116,7 @@ void clsAdressLevel::ReadBlock(std::int32_t lngAdr, std::uint8_t count, std::uin
         auto frame = kvbus::readFrame(lngAdr, count, eeprom, byteAccess);
         Log("Reading " + std::to_string(count) + " bytes from adress " + std::to_string(lngAdr) +
             " in " + memoryName(memType));
-        kvcom3::OpenCOMport();
+        kvcom3::OpenCOMport([this](const std::string& notice) { Log(notice); });
         AttemptNotes notes;
         for (int k = 0;; ++k) {
             if (gCancel) d_->errors.Raise(errCancel);
@@ -159,7 +159,7 @@ void clsAdressLevel::WriteBlock(std::int32_t lngAdr, std::uint8_t count, std::ui
         auto frame = kvbus::writeFrame(lngAdr, data, memType == kvEEPROM, IsByteAccess());
         Log("Writing " + std::to_string(count) + " bytes to adress " + std::to_string(lngAdr) +
             " in " + memoryName(memType));
-        kvcom3::OpenCOMport();
+        kvcom3::OpenCOMport([this](const std::string& notice) { Log(notice); });
         AttemptNotes notes;
         for (int k = 0;; ++k) {
             BeginAttempt(k, timingClass, notes, 0);
@@ -192,7 +192,7 @@ void clsAdressLevel::SendCommand(kvSensorCommands& command, std::uint8_t timingC
             // These sensors accept the unlock only after RAM 230 was set to 1.
             LetValue(230, 1, kvRAM, true, 0, kvLSByteAtHighAdress, 1);
         }
-        kvcom3::OpenCOMport();
+        kvcom3::OpenCOMport([this](const std::string& notice) { Log(notice); });
         AttemptNotes notes;
         for (int k = 0;; ++k) {
             BeginAttempt(k, timingClass, notes, attempts);
@@ -232,7 +232,7 @@ void clsAdressLevel::SelectPosition() {
                                    std::to_string(board);
                 RaiseAction(text);
                 Log(text);
-                kvcom3::OpenCOMport();
+                kvcom3::OpenCOMport([this](const std::string& notice) { Log(notice); });
                 auto select = kvbus::muxSelectFrame(static_cast<std::uint16_t>(board),
                                                     static_cast<std::uint8_t>(position));
                 for (int k = 0;; ++k) {

@@ -73,7 +73,7 @@ void clsAdressLevel::ReadBlockMB(std::int32_t lngAdr, std::uint8_t count, std::u
         wholeRegisters(memType, lngAdr, count);
         currentPort().setSettings(modbus::kLineSettings);
         auto frame = modbus::readFrame(slaveAddress(), memType, lngAdr, count);
-        kvcom3::OpenCOMport();
+        kvcom3::OpenCOMport([this](const std::string& notice) { Log(notice); });
         bool crcFailure = false;
         for (int k = 0;; ++k) {
             if (gCancel) d_->errors.Raise(errCancel);
@@ -116,7 +116,7 @@ void clsAdressLevel::WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::
         const std::vector<std::uint8_t>& data = *values;
         auto frame = modbus::writeFrame(slaveAddress(), memType, lngAdr, data);
         Log(text);
-        kvcom3::OpenCOMport();
+        kvcom3::OpenCOMport([this](const std::string& notice) { Log(notice); });
         bool functionError = false;
         for (int k = 0;; ++k) {
             if (gCancel) d_->errors.Raise(errCancel);
@@ -147,7 +147,7 @@ void clsAdressLevel::SendCommandMB(kvSensorCommands command, int attempts) {
         auto info = modbus::commandFrame(slaveAddress(), command);
         if (!info) d_->errors.Raise(errCommandNotSupported);
         Log(info->logText);
-        kvcom3::OpenCOMport();
+        kvcom3::OpenCOMport([this](const std::string& notice) { Log(notice); });
         bool notAck = false;
         for (int k = 0;; ++k) {
             if (gCancel) d_->errors.Raise(errCancel);

@@ -46,7 +46,10 @@ SerialDevice& PortSlot::openDevice() {
 void PortSlot::open() {
     if (isOpen()) return;
     try {
-        openDevice().open(settings_, rts_);
+        SerialDevice& device = openDevice();
+        device.open(settings_, rts_);
+        // Without it a USB adapter holds each reply back for its latency timer (16 ms on FTDI).
+        device.requestLowLatency();
     } catch (...) {
         device_.reset();
         throw;
@@ -61,6 +64,10 @@ void PortSlot::close() {
 
 bool PortSlot::isOpen() const {
     return device_ && device_->isOpen();
+}
+
+std::string PortSlot::openNotice() const {
+    return isOpen() ? device_->openNotice() : std::string();
 }
 
 void PortSlot::setRts(bool on) {

@@ -28,6 +28,8 @@ class PortSlot {
     void open();
     void close();
     bool isOpen() const;
+    // The open device's word for the communication log; empty when there is none.
+    std::string openNotice() const;
 
     void setRts(bool on);
     bool rts() const { return rts_; }

@@ -10,12 +10,15 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "kvcom3/KvError.h"
 #include "kvcom3/Ports.h"
+#include "link/LowLatency.h"
+#include "link/UucpLock.h"
 
 namespace kvcom3 {
 
@@ -67,6 +70,8 @@ class TermiosDevice final : public SerialDevice {
                 }
                 raiseIoError("lock");
             }
+            // flock keeps out programs that use it; the lock file, those that only know that.
+            uucpLock_.emplace(path_);
             termios tio{};
             if (::tcgetattr(fd_, &tio) != 0) {
                 raisePlatformError(platform_error::PathFileAccess,
@@ -76,6 +81,7 @@ class TermiosDevice final : public SerialDevice {
             setRts(rts);
             ::tcflush(fd_, TCIOFLUSH);
         } catch (...) {
+            uucpLock_.reset();
             ::close(fd_);
             fd_ = -1;
             throw;
@@ -88,9 +94,16 @@ class TermiosDevice final : public SerialDevice {
         ::flock(fd_, LOCK_UN);
         ::close(fd_);
         fd_ = -1;
+        uucpLock_.reset();
     }
 
     bool isOpen() const override { return fd_ >= 0; }
+
+    bool requestLowLatency() override { return askLowLatency(fd_); }
+
+    std::string openNotice() const override {
+        return uucpLock_ ? uucpLock_->notice() : std::string();
+    }
 
     void applySettings(const LineSettings& s) override {
         termios tio{};
@@ -215,6 +228,7 @@ class TermiosDevice final : public SerialDevice {
     std::string path_;
     int fd_ = -1;
     std::vector<std::uint8_t> input_;
+    std::optional<UucpLock> uucpLock_;
 };
 
 }  // namespace

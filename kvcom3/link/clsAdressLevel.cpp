@@ -13,7 +13,7 @@ void clsAdressLevel::RTSenable(bool& NewValue) {
     kvcom3::RTSenable(NewValue);
 }
 void clsAdressLevel::OpenCOMport() {
-    kvcom3::OpenCOMport();
+    kvcom3::OpenCOMport([this](const std::string& notice) { Log(notice); });
 }
 void clsAdressLevel::CloseCOMport() {
     kvcom3::CloseCOMport();

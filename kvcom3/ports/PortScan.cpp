@@ -92,6 +92,7 @@ std::vector<SerialPortInfo> scanPorts(const ScanRoots& roots, bool all) {
         if (!port.path.empty()) continue;
         port.path = node.string();
         port.usb = usbIdentity(sysTty / name, roots.sys);
+        port.latencyTimer = latencyTimer(sysTty / name);
     }
     for (int number = 0; number < kPortCount; ++number) {
         const std::string variable = "KVCOM3_PORT_" + std::to_string(number);

@@ -5,6 +5,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <fstream>
 #include <string>
 #include <system_error>
@@ -51,6 +52,14 @@ std::optional<UsbIdentity> usbIdentity(const fs::path& sysTty, const fs::path& s
         return usb;
     }
     return std::nullopt;
+}
+
+std::optional<int> latencyTimer(const fs::path& sysTty) {
+    const std::string text = attribute(sysTty / "device" / "latency_timer");
+    int ms = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), ms);
+    if (ec != std::errc() || end != text.data() + text.size() || ms < 0) return std::nullopt;
+    return ms;
 }
 
 }  // namespace kvcom3

@@ -15,4 +15,7 @@ bool hasUart(const std::filesystem::path& sysTty, const std::filesystem::path& n
 std::optional<UsbIdentity> usbIdentity(const std::filesystem::path& sysTty,
                                        const std::filesystem::path& sysRoot);
 
+// The latency_timer the USB serial driver offers for the port, in milliseconds.
+std::optional<int> latencyTimer(const std::filesystem::path& sysTty);
+
 }  // namespace kvcom3

@@ -1,9 +1,17 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <termios.h>
 
 #include <dirent.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <numeric>
+#include <optional>
 
 #include "PtyPair.h"
 #include "facade/LibraryState.h"
@@ -74,6 +82,19 @@ TEST_F(TermiosPort, ProtocolSettingsReachTheLineAndChangeWhileOpen) {
     currentPort().setSettings("9600,n,8,1");
     EXPECT_FALSE(lineSettings().c_cflag & CSTOPB);
     CloseCOMport();
+}
+
+TEST_F(TermiosPort, LowLatencyRefusedByAPtyChangesNothing) {
+    auto device = makeTermiosDevice(pty.slavePath());
+    device->open(LineSettings::parse("9600,n,8,2"), false);
+    const termios before = lineSettings();
+    EXPECT_FALSE(device->requestLowLatency()) << "a pty has no latency setting";
+    const termios after = lineSettings();
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+    EXPECT_TRUE(device->isOpen());
+    pty.send({0x55});
+    for (int i = 0; i < 100 && device->bytesWaiting() == 0; ++i) device->waitReadable(20ms);
+    EXPECT_EQ(device->readAll(), std::vector<std::uint8_t>{0x55});
 }
 
 TEST_F(TermiosPort, EveryByteValueCrossesUnchangedBothWays) {
@@ -157,4 +178,73 @@ TEST_F(TermiosPort, UnpluggedDeviceEndsTheWaitWithAnError) {
         EXPECT_EQ(e.number(), 75);
     }
     currentPort().close();
+}
+
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
+
+// A PID no process has any more: a child that has ended and been reaped.
+pid_t endedProcess() {
+    pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+std::string pidText(pid_t pid) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(pid));
+    return text;
+}
+
+}  // namespace
+
+TEST_F(TermiosPort, LockFileOfOtherSerialPrograms) {
+    const std::string lockDir = std::getenv("KVCOM3_LOCK_DIR");
+    struct Case {
+        const char* name;
+        std::string lockDirectory;
+        std::optional<pid_t> heldBy;  // a lock file present before the open, naming this PID
+        int error;                    // 0: opens
+        std::string inMessage;        // in the error or, when it opens, the log
+    };
+    const pid_t parent = ::getppid();
+    const Case cases[] = {
+        {"none before: created and removed", lockDir, std::nullopt, 0, ""},
+        {"stale one taken over", lockDir, endedProcess(), 0, ""},
+        {"live one refuses", lockDir, parent, 8005, "process " + std::to_string(parent)},
+        {"no lock directory", lockDir + "/missing", std::nullopt, 0, "working without"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::setenv("KVCOM3_LOCK_DIR", c.lockDirectory.c_str(), 1);
+        std::string device = pty.slavePath().substr(5);
+        std::replace(device.begin(), device.end(), '/', '_');
+        const std::string lock = c.lockDirectory + "/LCK.." + device;
+        if (c.heldBy) writeFile(lock, pidText(*c.heldBy));
+        std::string log;
+        try {
+            OpenCOMport([&](const std::string& notice) { log += notice; });
+            EXPECT_EQ(c.error, 0);
+        } catch (const KvError& e) {
+            EXPECT_EQ(e.number(), c.error);
+            log = e.description();
+        }
+        EXPECT_NE(log.find(c.inMessage), std::string::npos) << log;
+        if (c.error == 0 && c.lockDirectory == lockDir) {
+            EXPECT_EQ(readFile(lock), pidText(::getpid()));
+        }
+        CloseCOMport();
+        EXPECT_EQ(std::filesystem::exists(lock), c.error != 0) << "ours removed, another's kept";
+        std::filesystem::remove(lock);
+    }
+    ::setenv("KVCOM3_LOCK_DIR", lockDir.c_str(), 1);
 }

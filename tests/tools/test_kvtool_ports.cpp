@@ -60,7 +60,7 @@ class KvtoolPortList : public ::testing::Test {
         write(ftdi / "idProduct", "6001");
         write(ftdi / "serial", "A10K1234");
         write(ftdi / "product", "FT232R USB UART");
-        fs::create_directories(ftdi / "1-1:1.0/ttyUSB0");
+        write(ftdi / "1-1:1.0/ttyUSB0/latency_timer", "16");
         fs::create_directories(sys / "class/tty/ttyUSB0");
         fs::create_directory_symlink(ftdi / "1-1:1.0/ttyUSB0", sys / "class/tty/ttyUSB0/device");
         const fs::path acm = sys / "devices/pci0000:00/usb1/1-2";
@@ -91,10 +91,11 @@ TEST_F(KvtoolPortList, ListsEachPortWithWhatIdentifiesIt) {
     ASSERT_EQ(result.status, 0) << result.err;
     const std::string d = dev().string();
     EXPECT_EQ(lines(result.out),
-              (std::vector<std::string>{
-                  d + "/ttyACM0  usb 2341:0043  access rw", d + "/ttyS0  port 0  access rw",
-                  d + "/ttyUSB0  ports 1,5 KVCOM3_PORT_5  by-id " + kById +
-                      "  usb 0403:6001 serial A10K1234 \"FT232R USB UART\"  access rw"}));
+              (std::vector<std::string>{d + "/ttyACM0  usb 2341:0043  access rw",
+                                        d + "/ttyS0  port 0  access rw",
+                                        d + "/ttyUSB0  ports 1,5 KVCOM3_PORT_5  by-id " + kById +
+                                            "  usb 0403:6001 serial A10K1234 \"FT232R USB UART\"  "
+                                            "latency 16 ms (slow: above 2 ms)  access rw"}));
 }
 
 TEST_F(KvtoolPortList, APortWithoutUartShowsOnlyWithAll) {
@@ -117,12 +118,14 @@ TEST_F(KvtoolPortList, JsonIsOneObjectAPort) {
     ASSERT_EQ(result.status, 0) << result.err;
     const auto out = lines(result.out);
     ASSERT_EQ(out.size(), 3u);
-    EXPECT_EQ(out[2], "{\"path\":\"" + dev().string() +
-                          "/ttyUSB0\",\"ports\":[1],\"bindings\":[],\"byId\":\"" + kById +
-                          "\",\"usb\":{\"vendor\":\"0403\",\"product\":\"6001\",\"serial\":"
-                          "\"A10K1234\",\"description\":\"FT232R USB UART\"},\"exists\":true,"
-                          "\"access\":\"rw\",\"group\":\"" +
-                          groupName(getegid()) + "\",\"groupGrantsAccess\":false}");
+    EXPECT_EQ(
+        out[2],
+        "{\"path\":\"" + dev().string() + "/ttyUSB0\",\"ports\":[1],\"bindings\":[],\"byId\":\"" +
+            kById +
+            "\",\"usb\":{\"vendor\":\"0403\",\"product\":\"6001\",\"serial\":"
+            "\"A10K1234\",\"description\":\"FT232R USB UART\"},\"latencyTimer\":16,\"exists\":true,"
+            "\"access\":\"rw\",\"group\":\"" +
+            groupName(getegid()) + "\",\"groupGrantsAccess\":false}");
     EXPECT_THAT(out[0], HasSubstr("\"ports\":[],\"bindings\":[],\"byId\":null,"));
 }
 
@@ -146,7 +149,7 @@ TEST_F(KvtoolPortList, APortTheUserMayNotOpenNamesTheGroupThatGrantsIt) {
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_THAT(result.out, HasSubstr(node.string() + "  port 1  by-id " + kById +
                                       "  usb 0403:6001 serial A10K1234 \"FT232R USB UART\"  "
-                                      "access none (group " +
+                                      "latency 16 ms (slow: above 2 ms)  access none (group " +
                                       groupName(20) + " grants access)\n"));
 }
 

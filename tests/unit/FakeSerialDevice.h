@@ -32,6 +32,10 @@ class FakeSerialDevice final : public kvcom3::SerialDevice {
     bool isOpen() const override { return open_; }
     void applySettings(const kvcom3::LineSettings& s) override { settings = s; }
     void setRts(bool on) override { rts = on; }
+    bool requestLowLatency() override {
+        if (open_) ++lowLatencyRequests;
+        return false;
+    }
     std::size_t bytesWaiting() override {
         ++countQueries;
         return arrived().size();
@@ -74,6 +78,7 @@ class FakeSerialDevice final : public kvcom3::SerialDevice {
     int closes = 0;
     int countQueries = 0;
     int blockingWaits = 0;
+    int lowLatencyRequests = 0;  // made while open
     std::vector<std::uint8_t> written;
     std::deque<Arrival> pending;
     // Runs after each write: a scripted answer, or a failure of the device itself.

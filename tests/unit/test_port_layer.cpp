@@ -47,6 +47,7 @@ TEST_F(PortLayer, OpenAndCloseFollowOnLineAndLeaveOpen) {
     OpenCOMport();  // already open: nothing more
     EXPECT_EQ(device->opens, 1);
     EXPECT_EQ(pumps, 2);
+    EXPECT_EQ(device->lowLatencyRequests, 1) << "each open asks the driver for low latency";
 
     gLeavePortOpen = true;
     CloseCOMport();  // leaves the port open and does not even run the event pump

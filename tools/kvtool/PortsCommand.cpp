@@ -45,6 +45,11 @@ void printText(std::ostream& out, const SerialPortInfo& port) {
         if (!port.usb->serial.empty()) out << " serial " << port.usb->serial;
         if (!port.usb->description.empty()) out << " \"" << port.usb->description << '"';
     }
+    if (port.latencyTimer) {
+        out << "  latency " << *port.latencyTimer << " ms";
+        if (*port.latencyTimer > kvcom3::kSlowLatencyTimer)
+            out << " (slow: above " << kvcom3::kSlowLatencyTimer << " ms)";
+    }
     out << "  " << accessText(port) << '\n';
 }
 
@@ -64,6 +69,7 @@ std::string json(const SerialPortInfo& port) {
     } else {
         object.raw("usb", "null");
     }
+    object.raw("latencyTimer", port.latencyTimer ? std::to_string(*port.latencyTimer) : "null");
     object.raw("exists", port.exists ? "true" : "false")
         .text("access", std::string(port.readable ? "r" : "") + (port.writable ? "w" : ""))
         .raw("group", port.exists ? jsonString(port.group) : "null")
@@ -84,14 +90,16 @@ void addPortsCommand(CLI::App& app, CommandList& commands) {
         "ports",
         "List the machine's serial ports: device path, the kvcom3 port numbers and "
         "KVCOM3_PORT_<N> variables that lead to it, the stable by-id name, USB ids and serial "
-        "number, and whether you may open it");
+        "number, the USB adapter's latency timer (flagged above 2 ms), and whether you may open "
+        "it");
     cmd->add_flag("--all", o->all, "Also list ttyS ports that have no UART behind them");
     // Where the device nodes and sysfs are; for trying the listing on a tree of one's own.
     cmd->add_option("--dev-root", o->roots.dev)->group("");
     cmd->add_option("--sys-root", o->roots.sys)->group("");
     cmd->footer(
         "Needs no sensor; the connection options are ignored. A port you may not open says "
-        "which group grants access (add yourself to it: sudo usermod -aG dialout $USER).\n"
+        "which group grants access (add yourself to it: sudo usermod -aG dialout $USER). A "
+        "latency timer above 2 ms holds every reply back; the packaged udev rule sets 1 ms.\n"
         "Example: kvtool ports\n"
         "Example: kvtool --json ports   (one object a line)");
     commands.addLocal(cmd, [o](std::ostream& out, bool asJson) {

@@ -23,6 +23,9 @@ struct UsbIdentity {
 };
 
 // One serial device of the machine, or a path a KVCOM3_PORT_<N> variable names.
+// Latency timers above this hold each reply back noticeably; the udev rule we ship sets 1 ms.
+inline constexpr int kSlowLatencyTimer = 2;
+
 struct SerialPortInfo {
     std::string path;
     // kvcom3 port numbers that resolve to this device, and the variables among them that do so.
@@ -31,6 +34,9 @@ struct SerialPortInfo {
     // The stable name under <dev>/serial/by-id, empty without one.
     std::string byId;
     std::optional<UsbIdentity> usb;
+    // The adapter's receive latency timer in milliseconds (FTDI and similar chips hold received
+    // bytes up to this long); empty where the driver has none.
+    std::optional<int> latencyTimer;
     bool exists = false;
     bool readable = false;
     bool writable = false;

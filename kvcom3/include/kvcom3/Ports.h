@@ -24,7 +24,10 @@ void unbindPort(int port);
 std::string portDevicePath(int port);
 
 // A termios device on a path (a real serial port or a pseudo-terminal slave), still closed:
-// the path is only tried by open().
+// the path is only tried by open(). Open takes an flock on the device and the lock file other
+// serial programs use, LCK..<device> in KVCOM3_LOCK_DIR (default /run/lock): a stale one is
+// replaced, a live one raises 8005 naming its PID, and an unwritable directory leaves the port
+// without one (openNotice() says so).
 std::unique_ptr<SerialDevice> makeTermiosDevice(const std::string& path);
 
 }  // namespace kvcom3

@@ -53,6 +53,13 @@ class SerialDevice {
     // Blocks until more input arrives than is waiting now, or at most `limit` has passed (on the
     // library clock), so that a wait for a whole reply wakes with each new byte, not in a spin.
     virtual void waitReadable(std::chrono::milliseconds limit) = 0;
+    // Asks the driver to hand received bytes over at once rather than hold them (a USB adapter's
+    // latency timer); true when it did. Only called while open. A line without the setting (a
+    // pseudo-terminal, the in-process sensor) returns false and stays as it was; no errors.
+    virtual bool requestLowLatency() { return false; }
+    // What the last open has to say for the communication log (a lock file it had to do
+    // without, say); empty when all went as usual.
+    virtual std::string openNotice() const { return {}; }
 };
 
 }  // namespace kvcom3
