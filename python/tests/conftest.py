@@ -57,6 +57,13 @@ def start_sensor():
         process.wait(10)
 
 
+@pytest.fixture(autouse=True, scope="session")
+def lock_directory(tmp_path_factory):
+    """Serial-port lock files of the tests go to a directory of their own, not /run/lock."""
+    os.environ["KVCOM3_LOCK_DIR"] = str(tmp_path_factory.mktemp("lock"))
+    yield
+
+
 @pytest.fixture(autouse=True)
 def library_hooks_reset():
     yield
