@@ -1,11 +1,14 @@
 #pragma once
 
+#include <chrono>
 #include <ctime>
 #include <memory>
+#include <string>
 
 #include "ExactLineDevice.h"
 #include "facade/LibraryState.h"
 #include "kvcom3/Ports.h"
+#include "kvcom3/clsAdressLevel.h"
 #include "util/FakeSensor.h"
 #include "wire/Bench.h"
 #include "wire/Line.h"
@@ -61,5 +64,29 @@ struct PacedP8Line {
     std::shared_ptr<kvsim::Line> line;
     std::shared_ptr<ExactLineDevice> device;
 };
+
+// One whole-RAM read of a platform-8 sensor (RAM 0-2047 in blocks of 6, the part byte already
+// known) on a fresh address level: its wall and CPU seconds and the transfers it took.
+struct WholeRamRead {
+    double wallSeconds = 0;
+    double cpuSeconds = 0;
+    int transfers = 0;
+};
+
+inline WholeRamRead readWholeRamOnce() {
+    kvcom3::clsAdressLevel level;
+    level.Part();
+    WholeRamRead read;
+    level.ComLogg.connect([&](std::string& text) {
+        if (text.rfind("Reading ", 0) == 0) ++read.transfers;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const double before = processCpuSeconds();
+    level.ReadFromSensor(0, 0, kvcom3::kvRAM, kvcom3::kvReadFromSensor);
+    read.cpuSeconds = processCpuSeconds() - before;
+    read.wallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return read;
+}
 
 }  // namespace kvbench

@@ -21,15 +21,9 @@ void readWholeRam(benchmark::State& state, UsbLatency latency) {
     double wall = 0;
     int transfers = 0;
     for (auto _ : state) {
-        kvcom3::clsAdressLevel level;
-        level.Part();
-        transfers = 0;
-        level.ComLogg.connect([&](std::string& text) {
-            if (text.rfind("Reading ", 0) == 0) ++transfers;
-        });
-        auto start = std::chrono::steady_clock::now();
-        level.ReadFromSensor(0, 0, kvcom3::kvRAM, kvcom3::kvReadFromSensor);
-        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const kvbench::WholeRamRead read = kvbench::readWholeRamOnce();
+        wall += read.wallSeconds;
+        transfers = read.transfers;
     }
     auto n = static_cast<double>(state.iterations());
     state.counters["transfers"] = transfers;

@@ -40,17 +40,10 @@ void BM_ReadWholeRamPlatform8(benchmark::State& state) {
     double wall = 0;
     int transfers = 0;
     for (auto _ : state) {
-        kvcom3::clsAdressLevel level;
-        level.Part();
-        transfers = 0;
-        level.ComLogg.connect([&](std::string& text) {
-            if (text.rfind("Reading ", 0) == 0) ++transfers;
-        });
-        auto start = std::chrono::steady_clock::now();
-        double before = kvbench::processCpuSeconds();
-        level.ReadFromSensor(0, 0, kvcom3::kvRAM, kvcom3::kvReadFromSensor);
-        cpu += kvbench::processCpuSeconds() - before;
-        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const kvbench::WholeRamRead read = kvbench::readWholeRamOnce();
+        cpu += read.cpuSeconds;
+        wall += read.wallSeconds;
+        transfers = read.transfers;
     }
     double minimumMs = 0;
     for (int adr = 0; adr < 2048; adr += 6) {
