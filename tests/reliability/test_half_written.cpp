@@ -128,7 +128,8 @@ class HalfWritten : public CalFixture {
         const auto before = eeprom();
         kvcom3::setJournalOperation(key);
         int writes = 0;
-        mem->ComLogg.connect([&](std::string& text) {
+        // Disconnected before returning: the put-back that follows logs through the same sensor.
+        const auto logger = mem->ComLogg.connect([&](std::string& text) {
             int count = 0;
             int adr = 0;
             char memory[16] = {};
@@ -142,6 +143,7 @@ class HalfWritten : public CalFixture {
             line->addFault("no-ctr@" + std::to_string(next) + "-" + std::to_string(next + 49));
         });
         const auto error = errorOf(act);
+        mem->ComLogg.disconnect(logger);
         failed_ = error.number() != 0;
         message_ = error.description();
         line->clearFaults();
