@@ -48,35 +48,11 @@ std::set<std::int32_t> addressesSent(const MemoryImage& image, std::int32_t star
     return sent;
 }
 
-// The values the program set for the addresses the write sends and their neighbours: the reads
-// the journal makes first (the sensor's identity, the old values) bring whole words and would
-// otherwise replace what the write is about to send.
-class PendingValues {
-  public:
-    PendingValues(MemoryImage& image, const std::set<std::int32_t>& sent) : image_(image) {
-        std::set<std::int32_t> around;
-        for (std::int32_t adr : sent) around.insert({adr - 1, adr, adr + 1});
-        for (std::int32_t adr : around) {
-            const clsAdress* r = image.find(adr, kvEEPROM);
-            if (r != nullptr && r->GotValueP) kept_.push_back({adr, r->Value});
-        }
-    }
-    void restore() {
-        for (const Kept& k : kept_) image_.find(k.adr, kvEEPROM)->Value = k.value;
-    }
-
-  private:
-    struct Kept {
-        std::int32_t adr;
-        std::uint8_t value;
-    };
-    MemoryImage& image_;
-    std::vector<Kept> kept_;
-};
-
 // What the image knew of the write's addresses and their word partners before the journal's
-// reads: the write chooses its bytes by it (a byte whose sensor value is known and equal is not
-// sent), so it goes back once the old values are recorded, and the wire stays as it would be.
+// reads (the sensor's identity, the old values), which bring whole words along: the values the
+// program set are the new bytes of the record, and the write chooses its bytes by what it knew
+// (a byte whose sensor value is known and equal is not sent), so it goes back once the old
+// values are recorded, and the wire stays as it would be.
 class KnownBefore {
   public:
     KnownBefore(MemoryImage& image, std::int32_t start, std::int32_t count) : image_(image) {
@@ -84,6 +60,15 @@ class KnownBefore {
             const clsAdress* r = image.find(adr, kvEEPROM);
             known_.push_back({adr, r != nullptr ? std::optional<clsAdress>(*r) : std::nullopt});
         }
+    }
+    // The value the program set for `adr`, if any.
+    std::optional<std::uint8_t> pending(std::int32_t adr) const {
+        // The addresses run on from start - 1 without a gap.
+        const auto at = static_cast<std::size_t>(adr - known_.front().first);
+        if (at >= known_.size()) return std::nullopt;
+        const auto& record = known_[at].second;
+        if (!record || !record->GotValueP) return std::nullopt;
+        return record->Value;
     }
     void restore() {
         for (const auto& [adr, record] : known_) {
@@ -133,15 +118,14 @@ JournalWrite JournalWrite::begin(clsAdressLevel& level, MemoryImage& image, std:
 
     JournalLine line;
     JournalRecord& record = line.record;
-    PendingValues pending(image, sent);
     KnownBefore known(image, start, count);
     record.sensor = journalSensor(level);
     readOldValues(level, image, sent);
-    pending.restore();
     for (std::int32_t adr : sent) {
         const clsAdress* r = image.find(adr, kvEEPROM);
-        if (r != nullptr && r->GotValueS && r->SensorValue != r->Value)
-            record.bytes.push_back({adr, r->SensorValue, r->Value});
+        const auto value = known.pending(adr);
+        if (r != nullptr && r->GotValueS && value && r->SensorValue != *value)
+            record.bytes.push_back({adr, r->SensorValue, *value});
     }
     known.restore();
     if (record.bytes.empty()) return write;
