@@ -143,8 +143,9 @@ TEST_F(PostgresConnection, EveryFailureIsAnSqlErrorNamingTheDatabase) {
     const std::filesystem::path quiet =
         std::filesystem::temp_directory_path() / ("kv-pg-nobody-" + std::to_string(::getpid()));
     std::filesystem::create_directories(quiet);
-    const std::string database = m_uri.substr(0, m_uri.find("kvtest?")) + "kv_no_such_db" +
-                                 m_uri.substr(m_uri.find("kvtest?") + 6);
+    const auto name = m_uri.find("/kvtest?");
+    ASSERT_NE(name, std::string::npos) << "expects the test server's URI, not " << m_uri;
+    const std::string database = m_uri.substr(0, name) + "/kv_no_such_db" + m_uri.substr(name + 7);
     const auto lost = station::openPostgres(m_uri);
     struct Case {
         const char* what;
