@@ -58,11 +58,18 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(kv_depends)
 # The Python module is built for one minor version of the system's python3.
 if(KV_PYTHON)
   math(EXPR kv_python_next "${Python_VERSION_MINOR} + 1")
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}~), python3 (<< ${Python_VERSION_MAJOR}.${kv_python_next})")
+  list(APPEND kv_depends
+       "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}~), python3 (<< ${Python_VERSION_MAJOR}.${kv_python_next})")
 endif()
+# kvstation keeps records in PostgreSQL through libpqxx, whose Debian package is named after its
+# major.minor version (libpqxx-6.4).
+if(PQXX_VERSION MATCHES "^([0-9]+\\.[0-9]+)")
+  list(APPEND kv_depends "libpqxx-${CMAKE_MATCH_1}")
+endif()
+list(JOIN kv_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 include(CPack)

@@ -10,6 +10,7 @@ packages=(
   libmodbus-dev mbpoll socat xvfb clang-format
   clang libclang-rt-14-dev valgrind ccache
   pybind11-dev python3-dev python3-pytest
+  libtomlplusplus-dev libsqlite3-dev libsqlitecpp-dev libpqxx-dev postgresql
 )
 
 missing=()
