@@ -40,8 +40,8 @@ struct PortOptions {
 
 // Gives a port its options; std::nullopt returns it to the environment: KVCOM3_RS485 and
 // KVCOM3_ECHO (0 or 1) and KVCOM3_BAUD (the Modbus baud rate), read when the port opens and when
-// a Modbus transfer sets its line. The options count from the port's next open. Raises 9 for a
-// port outside 0-23.
+// a Modbus transfer sets its line. RS-485 and echo count from the port's next open, the rate from
+// the next Modbus transfer. Raises 9 for a port outside 0-23.
 void setPortOptions(int port, std::optional<PortOptions> options);
 // The options the port runs with: those given, else those of the environment. Raises 9 for a
 // port outside 0-23 and 380 "Invalid property value" naming a variable whose value is not valid.
