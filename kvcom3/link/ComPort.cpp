@@ -49,7 +49,7 @@ bool WaitForBytes(std::size_t count, std::chrono::milliseconds timeout) {
         pumpEvents();
         std::size_t waiting = slot.bytesWaiting();
         if (waiting >= count) return true;
-        if (deadline.expired()) return false;
+        if (deadline.expired() || slot.lineFault()) return false;
         slot.waitReadable(std::min(deadline.remaining(), kPumpInterval));
     }
 }

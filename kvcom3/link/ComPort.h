@@ -25,7 +25,8 @@ void ReopenCOMport();
 void RTSenable(bool newValue);
 
 // Waits until `count` bytes are waiting on the current port or `timeout` has passed; runs the
-// event pump between short blocking waits. True when the bytes are there.
+// event pump between short blocking waits. True when the bytes are there; false at once when a
+// line fault has spoiled the exchange.
 bool WaitForBytes(std::size_t count, std::chrono::milliseconds timeout);
 
 }  // namespace kvcom3

@@ -8,6 +8,7 @@
 #include "link/AdressLevelImpl.h"
 #include "link/ComPort.h"
 #include "link/ModbusFrames.h"
+#include "link/ModbusLine.h"
 #include "link/TransferFailure.h"
 
 namespace kvcom3 {
@@ -56,6 +57,18 @@ std::string memoryName(std::uint8_t memType) {
     }
 }
 
+// The port's Modbus line: the baud rate it asks for, two stop bits.
+void useModbusLine() {
+    PortSlot& port = currentPort();
+    port.setSettings(modbus::lineSettings(port.options().modbusBaud));
+}
+
+// Sends a request once the line has been quiet for a frame's silence at its present rate.
+void sendRequest(PortSlot& port, const std::vector<std::uint8_t>& frame) {
+    port.keepSilence(modbus::frameSilence(port.settings()));
+    port.write(frame);
+}
+
 }  // namespace
 
 void clsAdressLevel::ReadBlockMB(std::int32_t lngAdr, std::uint8_t count, std::uint8_t memType) {
@@ -71,7 +84,7 @@ void clsAdressLevel::ReadBlockMB(std::int32_t lngAdr, std::uint8_t count, std::u
                 std::to_string(lngAdr) + " in " + memoryName(memType));
         }
         wholeRegisters(memType, lngAdr, count);
-        currentPort().setSettings(modbus::kLineSettings);
+        useModbusLine();
         auto frame = modbus::readFrame(slaveAddress(), memType, lngAdr, count);
         kvcom3::OpenCOMport([this](const std::string& notice) { Log(notice); });
         bool crcFailure = false;
@@ -81,7 +94,7 @@ void clsAdressLevel::ReadBlockMB(std::int32_t lngAdr, std::uint8_t count, std::u
             if (k == 5) ReopenCOMport();
             PortSlot& port = currentPort();
             port.readAll();  // stale input must not pass for the reply
-            port.write(frame);
+            sendRequest(port, frame);
             WaitForBytes(count + 5u, kReadTimeout);
             auto reply = port.readAll();
             modbus::Judgement verdict = modbus::judgeRead(reply, *function, count);
@@ -110,7 +123,7 @@ void clsAdressLevel::WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::
                                      : "Writing " + std::to_string(count) + " bytes to adress " +
                                            std::to_string(lngAdr) + " in " + memoryName(memType);
         wholeRegisters(memType, lngAdr, count);
-        currentPort().setSettings(modbus::kLineSettings);
+        useModbusLine();
         auto values = d_->image.valuesToWrite(lngAdr, count, memType);
         if (!values) d_->errors.Raise(errAdressNotSet);
         const std::vector<std::uint8_t>& data = *values;
@@ -125,7 +138,7 @@ void clsAdressLevel::WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::
             if (k == 5) ReopenCOMport();
             PortSlot& port = currentPort();
             port.readAll();  // a late reply to an earlier attempt would spoil this one's CRC
-            port.write(frame);
+            sendRequest(port, frame);
             WaitForBytes(modbus::writeReplyLength(*function), kWriteTimeout);
             auto verdict = modbus::judgeWrite(port.readAll(), frame[0], *function);
             for (auto& line : verdict.log) Log(line);
@@ -143,7 +156,7 @@ void clsAdressLevel::WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::
 void clsAdressLevel::SendCommandMB(kvSensorCommands command, int attempts) {
     failSafely(*this, [&] {
         if (!gConnection.OnLine) d_->errors.Raise(errNoConnection);
-        currentPort().setSettings(modbus::kLineSettings);
+        useModbusLine();
         auto info = modbus::commandFrame(slaveAddress(), command);
         if (!info) d_->errors.Raise(errCommandNotSupported);
         Log(info->logText);
@@ -156,7 +169,7 @@ void clsAdressLevel::SendCommandMB(kvSensorCommands command, int attempts) {
                 d_->errors.Raise(notAck ? errNoAck : errCommunication);
             }
             if (k == 5) ReopenCOMport();
-            currentPort().write(info->frame);
+            sendRequest(currentPort(), info->frame);
             WaitForBytes(4, kCommandTimeout);
             auto verdict = modbus::judgeCommand(currentPort().readAll());
             for (auto& line : verdict.log) Log(line);

@@ -2,10 +2,13 @@
 
 #include <array>
 #include <cstdlib>
+#include <utility>
 
 #include "kvcom3/KvError.h"
 #include "kvcom3/Ports.h"
 #include "link/FrameTrace.h"
+#include "link/LineLog.h"
+#include "link/PortEnvironment.h"
 
 namespace kvcom3 {
 
@@ -30,9 +33,12 @@ std::array<std::unique_ptr<PortSlot>, kPortCount>& slots() {
 PortSlot::PortSlot(int number) : number_(number) {}
 
 void PortSlot::setSettings(std::string_view text) {
-    LineSettings parsed = LineSettings::parse(text);
-    if (isOpen()) device_->applySettings(parsed);
-    settings_ = parsed;
+    setSettings(LineSettings::parse(text));
+}
+
+void PortSlot::setSettings(const LineSettings& settings) {
+    if (isOpen()) device_->applySettings(settings);
+    settings_ = settings;
 }
 
 SerialDevice& PortSlot::openDevice() {
@@ -45,21 +51,53 @@ SerialDevice& PortSlot::openDevice() {
 
 void PortSlot::open() {
     if (isOpen()) return;
+    const PortOptions line = options();
     try {
         SerialDevice& device = openDevice();
         device.open(settings_, rts_);
         // Without it a USB adapter holds each reply back for its latency timer (16 ms on FTDI).
         device.requestLowLatency();
+        adapterLine_ = line != PortOptions{};
+        rtsAroundFrames_ = line.rs485 && !device.requestRs485();
+        // The transmitter stays off between frames, or the sensor's reply would not be heard.
+        if (rtsAroundFrames_) setRts(false);
     } catch (...) {
         device_.reset();
         throw;
     }
+    heard_.clear();
+    if (line.echo) echo_.emplace();
+    if (adapterLine_) quietFrom_ = clock().now();
 }
 
 void PortSlot::close() {
+    echo_.reset();
+    heard_.clear();
     if (!device_) return;
     device_->close();
     device_.reset();
+}
+
+PortOptions PortSlot::options() const {
+    return options_ ? *options_ : portOptionsFromEnvironment();
+}
+
+void PortSlot::keepSilence(std::chrono::microseconds silence) {
+    if (!isOpen() || !adapterLine_) return;
+    const Clock::Duration quiet = quietFrom_ + silence - clock().now();
+    if (quiet > Clock::Duration::zero())
+        clock().sleep(std::chrono::ceil<std::chrono::milliseconds>(quiet));
+}
+
+void PortSlot::hearEcho() {
+    auto raw = device_->readAll();
+    if (raw.empty()) return;
+    quietFrom_ = clock().now();
+    traceFrame(TraceDirection::Received, raw);
+    LineEcho::Heard heard = echo_->take(raw);
+    if (heard.fault) logLine(*heard.fault);
+    heard_.insert(heard_.end(), heard.data.begin(), heard.data.end());
+    if (echo_->faulted()) heard_.clear();
 }
 
 bool PortSlot::isOpen() const {
@@ -84,20 +122,48 @@ namespace {
 
 std::size_t PortSlot::bytesWaiting() {
     if (!isOpen()) raiseClosed(number_);
-    return device_->bytesWaiting();
+    if (!echo_) return device_->bytesWaiting();
+    hearEcho();
+    return heard_.size();
 }
 
 std::vector<std::uint8_t> PortSlot::readAll() {
     if (!isOpen()) raiseClosed(number_);
+    if (echo_) {
+        hearEcho();
+        return std::exchange(heard_, {});
+    }
     auto bytes = device_->readAll();
+    if (adapterLine_ && !bytes.empty()) quietFrom_ = clock().now();
     traceFrame(TraceDirection::Received, bytes);
     return bytes;
 }
 
 void PortSlot::write(std::span<const std::uint8_t> bytes) {
     if (!isOpen()) raiseClosed(number_);
+    if (echo_) {
+        // What a spoiled exchange left on the line is no part of the next one.
+        if (echo_->faulted()) hearEcho();
+        echo_->sent(bytes);
+    }
     traceFrame(TraceDirection::Sent, bytes);
-    device_->write(bytes);
+    if (!rtsAroundFrames_) {
+        device_->write(bytes);
+        if (adapterLine_) {
+            quietFrom_ = clock().now() + characterTime() * static_cast<long long>(bytes.size());
+        }
+        return;
+    }
+    setRts(true);
+    try {
+        device_->write(bytes);
+        device_->waitSent();
+    } catch (...) {
+        setRts(false);  // a failed frame must not leave the transmitter holding the bus
+        throw;
+    }
+    setRts(false);
+    quietFrom_ = clock().now();
 }
 
 void PortSlot::writeChars(std::string_view chars) {
@@ -141,6 +207,13 @@ std::string PortSlot::devicePath() const {
         return value;
     }
     return defaultDevicePath(number_);
+}
+
+void setPortOptions(int port, std::optional<PortOptions> options) {
+    portSlot(port).setOptions(options);
+}
+PortOptions portOptions(int port) {
+    return portSlot(port).options();
 }
 
 PortSlot& portSlot(int port) {

@@ -4,12 +4,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "kvcom3/Clock.h"
+#include "kvcom3/Ports.h"
 #include "kvcom3/SerialDevice.h"
+#include "link/LineEcho.h"
 
 namespace kvcom3 {
 
@@ -22,6 +26,7 @@ class PortSlot {
     int number() const { return number_; }
     // Assigns a settings string; an open port takes it at once.
     void setSettings(std::string_view text);
+    void setSettings(const LineSettings& settings);
     const LineSettings& settings() const { return settings_; }
     std::string settingsText() const { return settings_.toString(); }
 
@@ -44,6 +49,15 @@ class PortSlot {
     // Time one character takes on the line with the present settings.
     std::chrono::microseconds characterTime() const;
 
+    // The options given to the slot, else those of the environment (which may raise 380).
+    PortOptions options() const;
+    void setOptions(std::optional<PortOptions> options) { options_ = options; }
+    // True from a spoiled echo until the next write: the exchange is lost, waiting is in vain.
+    bool lineFault() const { return echo_ && echo_->faulted(); }
+    // On a line opened with options (an adapter or converter rather than the sensor's own
+    // line), waits until the line has been quiet for `silence`; otherwise returns at once.
+    void keepSilence(std::chrono::microseconds silence);
+
     void bind(std::string devicePath);
     void bind(std::shared_ptr<SerialDevice> device);
     void unbind();
@@ -51,6 +65,8 @@ class PortSlot {
 
   private:
     SerialDevice& openDevice();
+    // Takes what the device holds through the echo; only with echo on.
+    void hearEcho();
 
     int number_;
     LineSettings settings_{};
@@ -58,6 +74,14 @@ class PortSlot {
     std::string boundPath_;
     std::shared_ptr<SerialDevice> boundDevice_;
     std::shared_ptr<SerialDevice> device_;  // the device of the present open, if any
+    std::optional<PortOptions> options_;
+    // What the present open runs with: adapter options in force, RTS switched by the library
+    // around each frame, the echo being taken off.
+    bool adapterLine_ = false;
+    bool rtsAroundFrames_ = false;
+    std::optional<LineEcho> echo_;
+    std::vector<std::uint8_t> heard_;  // received past the echo, not yet taken
+    Clock::Duration quietFrom_{};      // when the line last carried a byte, on an adapter line
 };
 
 // The slot of a port number; raises 9 "Subscript out of range" outside 0-23.

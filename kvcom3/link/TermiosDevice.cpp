@@ -18,6 +18,7 @@
 #include "kvcom3/KvError.h"
 #include "kvcom3/Ports.h"
 #include "link/LowLatency.h"
+#include "link/Rs485.h"
 #include "link/UucpLock.h"
 
 namespace kvcom3 {
@@ -100,6 +101,12 @@ class TermiosDevice final : public SerialDevice {
     bool isOpen() const override { return fd_ >= 0; }
 
     bool requestLowLatency() override { return askLowLatency(fd_); }
+
+    bool requestRs485() override { return askRs485(fd_); }
+
+    void waitSent() override {
+        if (retryOnEintr([&] { return ::tcdrain(fd_); }) != 0) raiseIoError("drain");
+    }
 
     std::string openNotice() const override {
         return uucpLock_ ? uucpLock_->notice() : std::string();

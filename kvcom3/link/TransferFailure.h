@@ -9,6 +9,7 @@
 #include "kvcom3/KvError.h"
 #include "kvcom3/clsAdressLevel.h"
 #include "link/ComPort.h"
+#include "link/LineLog.h"
 
 namespace kvcom3 {
 
@@ -33,6 +34,8 @@ template <class Body>
 void failSafely(clsAdressLevel& level, Body&& body,
                 const std::function<void()>& beforeLog = nullptr) {
     try {
+        LineLogScope lineLog(
+            [&level](const std::string& text) { level.ComLogg.raise(std::string(text)); });
         body();
     } catch (...) {
         try {

@@ -57,6 +57,9 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     app.add_flag("--ack86", options.ack86, "KVBUS: acknowledge with 0x86 instead of 0x06");
     app.add_option("--link", options.link, "Also make this symlink to the pty (removed at exit)");
     app.add_flag("--line-rate", options.line.pacing, "Pace bytes at the line's baud rate");
+    app.add_flag("--echo", options.line.echo,
+                 "Send every received byte back before answering, as a two-wire RS-485 adapter "
+                 "does");
     app.add_option("--turnaround", turnaroundMs, "Milliseconds between a request and its answer")
         ->check(CLI::Range(0.0, 10000.0));
     app.add_option("--fault", options.faults,

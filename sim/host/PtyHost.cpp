@@ -29,6 +29,8 @@ Timestamp now() {
 
 std::uint32_t baudOf(speed_t speed) {
     switch (speed) {
+        case B300: return 300;
+        case B600: return 600;
         case B1200: return 1200;
         case B2400: return 2400;
         case B4800: return 4800;
@@ -36,6 +38,7 @@ std::uint32_t baudOf(speed_t speed) {
         case B38400: return 38400;
         case B57600: return 57600;
         case B115200: return 115200;
+        case B230400: return 230400;
         default: return 9600;
     }
 }

@@ -52,6 +52,11 @@ void Line::fromHost(std::span<const std::uint8_t> bytes, Timestamp now) {
             txFree_ = arrival;
         }
         transcript_.record(Direction::ToDevice, arrival, byte);
+        if (options_.echo) {
+            rxFree_ = std::max(rxFree_, arrival);
+            transcript_.record(Direction::ToHost, rxFree_, byte);
+            pending_.emplace_back(rxFree_, byte);
+        }
         if (!device_) continue;
         replies.clear();
         device_->receive(byte, arrival, replies);

@@ -23,6 +23,8 @@ struct LineOptions {
     // Silence between the last byte of a request and the first byte of the answer.
     std::chrono::microseconds turnaround{0};
     std::uint32_t seed = 1;  // random faults and noise bytes
+    // A two-wire adapter: the host hears every byte it sends, before any answer to it.
+    bool echo = false;
 };
 
 // The wire between the host and the devices on it: it times the bytes in both directions,

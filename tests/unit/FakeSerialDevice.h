@@ -36,6 +36,11 @@ class FakeSerialDevice final : public kvcom3::SerialDevice {
         if (open_) ++lowLatencyRequests;
         return false;
     }
+    bool requestRs485() override {
+        if (open_) ++rs485Requests;
+        return rs485Granted;
+    }
+    void waitSent() override { ++drains; }
     std::size_t bytesWaiting() override {
         ++countQueries;
         return arrived().size();
@@ -79,6 +84,9 @@ class FakeSerialDevice final : public kvcom3::SerialDevice {
     int countQueries = 0;
     int blockingWaits = 0;
     int lowLatencyRequests = 0;  // made while open
+    int rs485Requests = 0;       // made while open
+    bool rs485Granted = false;
+    int drains = 0;
     std::vector<std::uint8_t> written;
     std::deque<Arrival> pending;
     // Runs after each write: a scripted answer, or a failure of the device itself.

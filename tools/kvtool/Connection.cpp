@@ -38,10 +38,21 @@ void addConnectionOptions(CLI::App& app, ConnectionOptions& options) {
     position->needs(board);
     positions->needs(board);
     positions->excludes(position);
-    // A board alone names no sensor.
-    app.callback([board, position, positions] {
+    app.add_flag("--rs485", options.rs485,
+                 "RS-485 adapter: the driver's RS-485 mode where it has one, else RTS raised "
+                 "around each frame");
+    app.add_flag("--echo", options.echo,
+                 "The adapter hears its own frames (two-wire RS-485): take them back off the line");
+    auto* baud = app.add_option("--baud", options.baud,
+                                "Modbus baud rate for a converter or service adapter (the "
+                                "sensor's own line is 9600)")
+                     ->transform(numberIn(1, 4000000));
+    // A board alone names no sensor; KVBUS has no other rate.
+    app.callback([board, position, positions, baud, &options] {
         if (board->count() > 0 && position->count() == 0 && positions->count() == 0)
             throw CLI::ValidationError("--board", "needs --position or --positions");
+        if (baud->count() > 0 && options.protocol != "modbus")
+            throw CLI::ValidationError("--baud", "needs --protocol modbus (KVBUS runs at 9600)");
     });
     app.add_flag("--log", options.log, "Print the communication log and actions on stderr");
     app.add_flag("--trace", options.trace,
@@ -51,6 +62,14 @@ void addConnectionOptions(CLI::App& app, ConnectionOptions& options) {
 
 void openConnection(kvcom3::ISensMem& sensor, const ConnectionOptions& options) {
     if (!options.device.empty()) kvcom3::bindPort(options.port, options.device);
+    if (options.rs485 || options.echo || options.baud) {
+        // The options given join those the environment gives.
+        kvcom3::PortOptions line = kvcom3::portOptions(options.port);
+        line.rs485 = line.rs485 || options.rs485;
+        line.echo = line.echo || options.echo;
+        if (options.baud) line.modbusBaud = *options.baud;
+        kvcom3::setPortOptions(options.port, line);
+    }
     sensor.LetProtokoll(options.protocol == "modbus" ? kvcom3::kvMB : kvcom3::kvKV);
     sensor.LetLeavePortOpen(true);
     // The board travels as a 16-bit word; numbers above 32767 keep their bits.

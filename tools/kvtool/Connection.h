@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ struct ConnectionOptions {
     std::vector<int> positions;
     bool log = false;
     bool trace = false;
+    // The adapter's line: RS-485 direction, its own echo, another Modbus baud rate.
+    bool rs485 = false;
+    bool echo = false;
+    std::optional<std::uint32_t> baud;
 };
 
 void addConnectionOptions(CLI::App& app, ConnectionOptions& options);

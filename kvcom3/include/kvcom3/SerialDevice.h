@@ -57,6 +57,13 @@ class SerialDevice {
     // latency timer); true when it did. Only called while open. A line without the setting (a
     // pseudo-terminal, the in-process sensor) returns false and stays as it was; no errors.
     virtual bool requestLowLatency() { return false; }
+    // Asks the driver to switch the line's RS-485 transmitter itself: RTS on while sending, off
+    // after the last stop bit; true when it did. Only called while open. A line without the mode
+    // (a pseudo-terminal, an RS-232 port) returns false and stays as it was; no errors.
+    virtual bool requestRs485() { return false; }
+    // Blocks until the bytes written so far have left the line. A device that sends at once
+    // returns at once.
+    virtual void waitSent() {}
     // What the last open has to say for the communication log (a lock file it had to do
     // without, say); empty when all went as usual.
     virtual std::string openNotice() const { return {}; }
