@@ -25,6 +25,12 @@ FrameLogPane::FrameLogPane(const SensorConnection& connection, QWidget* parent)
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->setVisible(false);
     table->horizontalHeader()->setStretchLastSection(true);
+    table->setWordWrap(false);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+    // Fixed widths: sizing to the contents would look at every row of a long log.
+    table->setColumnWidth(FrameLogModel::Time, 90);
+    table->setColumnWidth(FrameLogModel::Direction, 80);
+    table->setColumnWidth(FrameLogModel::Hex, 330);
     table->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     pauseButton = new QPushButton("Pause", this);
     pauseButton->setCheckable(true);

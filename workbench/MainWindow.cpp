@@ -69,8 +69,8 @@ MainWindow::MainWindow(kvcom3::ScanRoots roots, QWidget* parent) : QMainWindow(p
     connect(this, &MainWindow::connectionChanged, hexPanel, &HexPanel::connectionChanged);
     frameLog = new FrameLogPane(connection_, this);
     addDockWidget(Qt::BottomDockWidgetArea, frameLog);
-    menuBar()->addMenu("&View")->addAction(frameLog->toggleViewAction());
     safetyMenu = new SafetyMenu(*this, connection_, *activity_);
+    menuBar()->addMenu("&View")->addAction(frameLog->toggleViewAction());
     lostNotice = new LostSensorNotice(connection_, *activity_, *statusBar());
     connect(this, &MainWindow::connectionChanged, lostNotice, &LostSensorNotice::clear);
 

@@ -4,6 +4,7 @@
 #include <QDockWidget>
 #include <QEventLoop>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
@@ -13,7 +14,7 @@
 namespace {
 
 QString fileName(QString title) {
-    return title.remove('&').toLower().replace(' ', '-') + ".png";
+    return "workbench-" + title.remove('&').toLower().replace(' ', '-') + ".png";
 }
 
 // Lets the window lay out and paint what it was just asked to show.
@@ -39,9 +40,14 @@ bool saveScreenshots(MainWindow& window, const QString& folder) {
                      folder.toLocal8Bit().constData());
         return false;
     }
+    window.resize(1100, 800);
     bool ok = true;
     for (int tab = 0; tab < window.tabs->count(); ++tab) {
         window.tabs->setCurrentIndex(tab);
+        // A panel that reads on request shows what the sensor holds: its Read buttons are
+        // pressed first (a click returns once the read has ended; reading changes nothing).
+        for (QPushButton* button : window.tabs->widget(tab)->findChildren<QPushButton*>())
+            if (button->text().startsWith("Read") && button->isEnabled()) button->click();
         settle();
         ok = save(window, dir, window.tabs->tabText(tab)) && ok;
     }

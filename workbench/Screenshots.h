@@ -4,7 +4,7 @@
 
 class MainWindow;
 
-// Saves a PNG of the window for each of its tabs (named after the tab) and one of each dock
+// Saves a PNG of the window for each of its tabs (workbench-<tab>.png) and one of each dock
 // (named after its title) into `folder`; false, naming the file on stderr, when one could not be
-// written.
+// written. Each tab's Read buttons are pressed before its picture is taken.
 bool saveScreenshots(MainWindow& window, const QString& folder);

@@ -84,17 +84,18 @@ std::string kvbusReceived(std::span<const std::uint8_t> f) {
     if (first == kvbus::kCTR && f.size() == 1) return "CTR";
     if (kvbus::isAck(first)) {
         if (f.size() == 1) return "ACK";
-        if (f.size() == 2) return "ACK and 1 byte";
         const std::size_t data = f.size() - 2;
-        return withCheck("ACK, " + std::to_string(data) + " data bytes",
-                         kvbus::checksum(f.first(f.size() - 1)) == f.back(), "checksum");
+        return withCheck(
+            "ACK, " + std::to_string(data) + (data == 1 ? " data byte" : " data bytes"),
+            kvbus::checksum(f.first(f.size() - 1)) == f.back(), "checksum");
     }
     if (first == kNak) return "NAK";
     return "not ACK";
 }
 
-std::string registerName(std::uint8_t function) {
-    return function == 0x04 ? "input registers" : "holding registers";
+std::string registerName(std::uint8_t function, int count = 2) {
+    return (function == 0x04 ? "input register" : "holding register") +
+           std::string(count == 1 ? "" : "s");
 }
 
 std::string modbusCommand(std::span<const std::uint8_t> f) {
@@ -135,7 +136,7 @@ std::string modbusFrame(TraceDirection direction, std::span<const std::uint8_t> 
             text = "read " + registerName(function) + " " + std::to_string(word(4)) + " from " +
                    std::to_string(word(2));
         else if (!sent && f.size() == f[2] + 5u)
-            text = std::to_string(f[2] / 2) + " " + registerName(function);
+            text = std::to_string(f[2] / 2) + " " + registerName(function, f[2] / 2);
     } else if (function == 0x06 && f.size() >= 8 && f.size() % 2 == 0) {
         const std::size_t registers = (f.size() - 6) / 2;
         text = sent ? "write " + std::to_string(registers) + " holding registers from " +

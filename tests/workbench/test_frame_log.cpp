@@ -38,7 +38,7 @@ TEST_F(Workbench, FrameLogDecodesAKvbusReadAndPausesClearsAndSaves) {
     ASSERT_GE(request, 2) << seen.join('\n').toStdString();
     EXPECT_EQ(seen[request - 2], "sent|address byte, any sensor");
     EXPECT_EQ(seen[request - 1], "received|CTR");
-    EXPECT_EQ(seen[request + 1], "received|ACK, 1 data bytes");
+    EXPECT_EQ(seen[request + 1], "received|ACK, 1 data byte");
     EXPECT_EQ(log.model->index(static_cast<int>(request), FrameLogModel::Hex).data().toString(),
               "81 41 C2");
 
