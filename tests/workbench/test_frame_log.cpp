@@ -36,11 +36,11 @@ TEST_F(Workbench, FrameLogDecodesAKvbusReadAndPausesClearsAndSaves) {
     // The part byte is the first thing read: address byte, CTR, request, ACK with its byte.
     const qsizetype request = seen.indexOf("sent|read RAM 1 byte at 65");
     ASSERT_GE(request, 2) << seen.join('\n').toStdString();
-    EXPECT_EQ(seen[request - 2], "sent|address byte, any sensor");
-    EXPECT_EQ(seen[request - 1], "received|CTR");
-    EXPECT_EQ(seen[request + 1], "received|ACK, 1 data byte");
+    EXPECT_EQ(seen[request - 2].toStdString(), "sent|address byte, any sensor");
+    EXPECT_EQ(seen[request - 1].toStdString(), "received|CTR");
+    EXPECT_EQ(seen[request + 1].toStdString(), "received|ACK, 1 data byte");
     EXPECT_EQ(log.model->index(static_cast<int>(request), FrameLogModel::Hex).data().toString(),
-              "81 41 C2");
+              QString("81 41 C2"));
 
     QTemporaryDir dir;
     const QString file = dir.filePath("frames.txt");

@@ -39,7 +39,7 @@ TEST_F(Workbench, CancelEndsAWholeEepromReadWithinOneAttempt) {
             }
         });
     EXPECT_FALSE(window.hexPanel->read());
-    EXPECT_EQ(window.messageLabel->text(), "Reading the EEPROM: cancelled");
+    EXPECT_EQ(window.messageLabel->text().toStdString(), "Reading the EEPROM: cancelled");
     EXPECT_GE(attemptsAfterCancel, 0);
     EXPECT_LE(attemptsAfterCancel, 1);
     EXPECT_TRUE(window.hexPanel->model->bytes().empty());

@@ -38,7 +38,7 @@ TEST_F(SafetyWorkbench, HexViewHighlightsChangesSinceABackupAndRestoreWritesThem
         EXPECT_TRUE(cell.data(Qt::ToolTipRole).toString().contains("backup")) << address;
     }
     EXPECT_FALSE(hex.model->indexOf(kFirst + 1).data(Qt::BackgroundRole).isValid());
-    EXPECT_EQ(hex.summary->text(), "2048 bytes, 2 differ");
+    EXPECT_EQ(hex.summary->text().toStdString(), "2048 bytes, 2 differ");
 
     // Declined: the two bytes were shown and nothing was written.
     answer("restoreConfirmation", {}, false);
