@@ -157,6 +157,8 @@ std::string modbusFrame(TraceDirection direction, std::span<const std::uint8_t> 
     } else if (function == modbus::kCommandFunction && sent && f.size() == f[3] + 6u) {
         text = modbusCommand(f);
     }
+    // Any other function still names itself when the CRC holds.
+    if (text.empty() && modbus::crcMatches(f)) text = "function " + std::to_string(function);
     if (text.empty()) return "unknown frame";
     return "slave " + std::to_string(f[0]) + ", " + withCheck(text, modbus::crcMatches(f), "CRC");
 }

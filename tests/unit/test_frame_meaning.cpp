@@ -79,7 +79,13 @@ TEST(FrameMeaning, NamesKvbusAndModbusFrames) {
          "slave 1, exception 2: Illegal data address, CRC wrong"},
         {FrameProtocol::Modbus, kSent, modbus::commandFrame(254, cmdRestart)->frame,
          "slave 254, command RESTART"},
+        {FrameProtocol::Modbus, kSent, sealedModbus({0x01, 0x2B, 0x0E, 0x01}),
+         "slave 1, function 43"},
         {FrameProtocol::Modbus, kReceived, {0x01, 0x46}, "unknown frame"},
+        {FrameProtocol::Modbus,
+         kReceived,
+         {0x01, 0x46, 0x05, 0x00},
+         "slave 1, reply to function 70, CRC wrong"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(frameMeaning(c.protocol, c.direction, c.bytes), c.meaning) << frameHex(c.bytes);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
+#include <functional>
 
 #include "Activity.h"
 #include "MainWindow.h"
@@ -64,25 +65,31 @@ class SafetyWorkbench : public Workbench {
         return value;
     }
 
-    // Answers the next modal dialog named `name` by clicking its button `button` (a message box)
-    // or accepting or rejecting it; the dialog opens later, inside the action under test.
-    void answer(const QString& name, const QString& button, bool accept = true) {
+    // Does `act` with the next modal dialog named `name`, once it opens inside the action under
+    // test.
+    void answerWith(const QString& name, std::function<void(QWidget&)> act) {
         auto* timer = new QTimer(window.get());
         timer->setInterval(20);
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, name, button, accept, this] {
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, name, act, this] {
             QWidget* modal = QApplication::activeModalWidget();
             if (!modal || modal->objectName() != name) return;
             answered << name;
-            timer->deleteLater();
             timer->stop();
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            timer->deleteLater();
+            act(*modal);
+        });
+        timer->start();
+    }
+    // Clicks the button `button` of a message box, or accepts or rejects a dialog.
+    void answer(const QString& name, const QString& button, bool accept = true) {
+        answerWith(name, [button, accept](QWidget& modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
                 for (QAbstractButton* b : box->buttons())
                     if (b->text().remove('&') == button) return b->click();
             }
-            if (auto* dialog = qobject_cast<QDialog*>(modal))
+            if (auto* dialog = qobject_cast<QDialog*>(&modal))
                 accept ? dialog->accept() : dialog->reject();
         });
-        timer->start();
     }
 
     QTemporaryDir journalDir;

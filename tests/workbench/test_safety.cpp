@@ -2,10 +2,13 @@
 // are highlighted, a restore shows them and writes them back only when confirmed, and undo puts
 // an operation back or refuses when its bytes changed since.
 #include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include "HexModel.h"
 #include "HexPanel.h"
+#include "HistoryDialog.h"
 #include "SafetyMenu.h"
 #include "SafetyTest.h"
 
@@ -55,6 +58,12 @@ TEST_F(SafetyWorkbench, HexViewHighlightsChangesSinceABackupAndRestoreWritesThem
     ASSERT_TRUE(hex.read());
     ASSERT_TRUE(hex.compareWithBackup(backupFile));
     EXPECT_EQ(hex.model->differenceCount(), 0u);
+    const auto operations = kvcom3::journalOperations(kvcom3::readJournal(
+        kvcom3::journalFile(journalDir.path().toStdString(), kvcom3::journalSensor(level()))));
+    ASSERT_EQ(operations.size(), 3u);
+    EXPECT_EQ(operations.back().records.front().operationText,
+              "restore " + backupFile.toStdString());
+    EXPECT_EQ(operations.back().records.front().program, "kvworkbench");
 }
 
 TEST_F(SafetyWorkbench, UndoPutsBackTheNewestOperationAndRefusesWhenItsBytesChangedSince) {
@@ -63,16 +72,24 @@ TEST_F(SafetyWorkbench, UndoPutsBackTheNewestOperationAndRefusesWhenItsBytesChan
     poke(kFirst, static_cast<std::uint8_t>(original ^ 0xF0), "second change");
     SafetyMenu& menu = *window->safetyMenu;
 
-    // The first change's byte holds the second's value: the undo is refused, nothing written.
-    std::vector<kvcom3::JournalOperation> operations =
-        kvcom3::journalOperations(kvcom3::readJournal(kvcom3::journalFile(
-            kvcom3::defaultJournalDirectory(), kvcom3::journalSensor(level()))));
-    ASSERT_EQ(operations.size(), 2u);
+    // Chosen in the history: the first change's byte holds the second's value, so the undo is
+    // refused and nothing written.
+    QStringList shown;
+    answerWith("history", [&](QWidget& modal) {
+        auto& history = static_cast<HistoryDialog&>(modal);
+        for (int row = 0; row < history.table->rowCount(); ++row)
+            shown << history.table->item(row, 3)->text();
+        history.table->selectRow(1);
+        history.undoButton->click();
+        history.reject();
+    });
     answer("undoConfirmation", "Yes");
     answer("undoRefused", "Cancel");
-    EXPECT_FALSE(menu.undo(operations.front().id));
-    EXPECT_EQ(message(), "Undo: 1 bytes changed since operation " +
-                             std::to_string(operations.front().id) + "; nothing written");
+    menu.historyAction->trigger();
+    EXPECT_EQ(shown, QStringList({"second change", "first change"}));
+    EXPECT_TRUE(window->messageLabel->text().startsWith("Undo: 1 bytes changed since operation "))
+        << message();
+    EXPECT_TRUE(window->messageLabel->text().endsWith("; nothing written")) << message();
     EXPECT_EQ(peek(kFirst), original ^ 0xF0);
 
     // Undo after undo goes further back.
@@ -82,7 +99,7 @@ TEST_F(SafetyWorkbench, UndoPutsBackTheNewestOperationAndRefusesWhenItsBytesChan
         EXPECT_TRUE(window->messageLabel->text().endsWith("undone: 1 bytes put back")) << message();
         EXPECT_EQ(peek(kFirst), expected);
     }
-    EXPECT_EQ(answered.size(), 4);
+    EXPECT_EQ(answered.size(), 5);
 }
 
 }  // namespace
