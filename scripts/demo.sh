@@ -39,22 +39,15 @@ export KVSENSOR_JOURNAL_DIR=${KVSENSOR_JOURNAL_DIR:-/tmp/kvsim-demo-journal}
 [ -L "$link" ] && rm -f "$link"
 
 echo "== virtual sensor: profile p8-co2-temp-rh, KVBUS, true temperature $truth °C, on $link"
-"$build/sim/kvsim" --profile p8-co2-temp-rh --protocol kvbus --temperature "$truth" \
-  --link "$link" >/dev/null &
-sim=$!
+source scripts/virtual-sensor.sh
 stop_sensor() {
-  kill "$sim" 2>/dev/null && wait "$sim" 2>/dev/null || true
+  stop_virtual_sensor
   [ -L "$link" ] && rm -f "$link"
   return 0
 }
 trap stop_sensor EXIT
-
-for _ in $(seq 50); do
-  [ -L "$link" ] && break
-  kill -0 "$sim" 2>/dev/null || { echo "the virtual sensor did not start" >&2; exit 1; }
-  sleep 0.1
-done
-[ -L "$link" ] || { echo "the virtual sensor made no device link" >&2; exit 1; }
+start_virtual_sensor "$build/sim/kvsim" "$link" --profile p8-co2-temp-rh --protocol kvbus \
+  --temperature "$truth"
 export KVCOM3_PORT_1=$link
 
 if [ "$job" = workbench ]; then

@@ -34,11 +34,14 @@ bool Activity::run(const QString& what, const std::function<void()>& body) {
     message_->setText(what + " ...");
     emit busyChanged(true);
     bool ok = false;
+    std::int32_t error = -1;
     try {
         body();
         ok = true;
+        error = 0;
         message_->setText(what + ": done");
     } catch (const kvcom3::KvError& e) {
+        error = e.number();
         message_->setText(e.number() == kCancelled
                               ? what + ": cancelled"
                               : QString("%1 failed: %2 (error %3)")
@@ -50,6 +53,7 @@ bool Activity::run(const QString& what, const std::function<void()>& body) {
     bar_->setVisible(false);
     cancelButton_->setVisible(false);
     busy_ = false;
+    emit ended(error);
     emit busyChanged(false);
     return ok;
 }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
 #include <functional>
 
 class QLabel;
@@ -38,6 +39,9 @@ class Activity : public QObject {
 
   signals:
     void busyChanged(bool busy);
+    // The operation ended: `error` is the library's error number it ended with, 0 when it
+    // succeeded, -1 for a failure without one.
+    void ended(std::int32_t error);
 
   private:
     QProgressBar* bar_;

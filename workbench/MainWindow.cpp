@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -11,8 +12,12 @@
 
 #include "Activity.h"
 #include "ConnectPanel.h"
+#include "FrameLogPane.h"
+#include "HexPanel.h"
+#include "LostSensorNotice.h"
 #include "MemoryPanel.h"
 #include "ObjectsPanel.h"
+#include "SafetyMenu.h"
 
 namespace {
 
@@ -59,6 +64,15 @@ MainWindow::MainWindow(kvcom3::ScanRoots roots, QWidget* parent) : QMainWindow(p
     memoryPanel = new MemoryPanel(connection_, *activity_, tabs);
     tabs->addTab(memoryPanel, "Memory");
     connect(this, &MainWindow::connectionChanged, memoryPanel, &MemoryPanel::connectionChanged);
+    hexPanel = new HexPanel(connection_, *activity_, tabs);
+    tabs->addTab(hexPanel, "Hex");
+    connect(this, &MainWindow::connectionChanged, hexPanel, &HexPanel::connectionChanged);
+    frameLog = new FrameLogPane(connection_, this);
+    addDockWidget(Qt::BottomDockWidgetArea, frameLog);
+    safetyMenu = new SafetyMenu(*this, connection_, *activity_);
+    menuBar()->addMenu("&View")->addAction(frameLog->toggleViewAction());
+    lostNotice = new LostSensorNotice(connection_, *activity_, *statusBar());
+    connect(this, &MainWindow::connectionChanged, lostNotice, &LostSensorNotice::clear);
 
     connectPanel->setChoice(loadChoice(userSettings()));
     connect(connectPanel, &ConnectPanel::connectClicked, this, &MainWindow::connectSensor);

@@ -9,12 +9,16 @@
 
 class Activity;
 class ConnectPanel;
+class FrameLogPane;
+class HexPanel;
+class LostSensorNotice;
 class MemoryPanel;
 class ObjectsPanel;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class SafetyMenu;
 
 // The workbench window: the panels in tabs, and a status bar with the connected sensor's
 // identity, the running operation's progress with Cancel, and the last message.
@@ -39,6 +43,10 @@ class MainWindow : public QMainWindow {
     ConnectPanel* connectPanel;
     ObjectsPanel* objectsPanel;
     MemoryPanel* memoryPanel;
+    HexPanel* hexPanel;
+    FrameLogPane* frameLog;
+    SafetyMenu* safetyMenu;
+    LostSensorNotice* lostNotice;
     QLabel* identityLabel;
     QLabel* messageLabel;
     QProgressBar* progressBar;

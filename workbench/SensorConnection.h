@@ -31,6 +31,8 @@ class SensorConnection {
     // Closes the port and forgets the sensor; a failure to close is only logged.
     void close();
     bool isOpen() const { return sensor_ != nullptr; }
+    // Where the open connection goes, or the last one went.
+    const ConnectionChoice& choice() const { return choice_; }
     // The connected sensor; null when closed.
     const std::shared_ptr<kvcom3::ISensMem>& sensor() const { return sensor_; }
     // Ends the running transfer with "Cancel was selected".

@@ -31,7 +31,8 @@ StartOptions parseStartOptions(const QStringList& arguments) {
             options.help = true;
             return options;
         }
-        if (name != "--device" && name != "--port" && name != "--protocol" && name != "--id") {
+        if (name != "--device" && name != "--port" && name != "--protocol" && name != "--id" &&
+            name != "--screenshots") {
             options.error = "unknown option " + name;
             return options;
         }
@@ -40,7 +41,9 @@ StartOptions parseStartOptions(const QStringList& arguments) {
             return options;
         }
         const QString value = arguments[++i];
-        if (name == "--device") {
+        if (name == "--screenshots") {
+            options.screenshots = value;
+        } else if (name == "--device") {
             if (value.isEmpty()) {
                 options.error = "--device needs a path";
                 return options;

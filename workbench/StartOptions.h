@@ -12,6 +12,9 @@
 struct StartOptions {
     std::optional<ConnectionChoice> connect;
     QString error;
+    // Not in the usage text: a folder to save a picture of every panel into, after which the
+    // program ends; the documentation's pictures are made this way.
+    QString screenshots;
     bool help = false;
 };
 

@@ -1,12 +1,20 @@
 // Naming a sensor's journal, and reading operations out of its records.
 #include <algorithm>
 #include <map>
+#include <stdexcept>
 
 #include "facade/SerialNumber.h"
 #include "kvcom3/Journal.h"
+#include "kvcom3/KvError.h"
 #include "kvcom3/clsAdressLevel.h"
 
 namespace kvcom3 {
+
+namespace {
+
+const std::string kUndoPrefix = "undo ";
+
+}  // namespace
 
 std::filesystem::path journalFile(const std::filesystem::path& directory,
                                   const JournalSensor& sensor) {
@@ -51,6 +59,38 @@ std::vector<JournalOperation> journalOperations(const JournalContents& contents)
         operation.done = operation.done && record.done;
     }
     return operations;
+}
+
+std::string undoOperationText(std::int64_t id) {
+    return kUndoPrefix + std::to_string(id);
+}
+
+std::optional<std::int64_t> undoneOperation(const JournalOperation& operation) {
+    const std::string& text = operation.records.front().operationText;
+    if (!operation.done || !text.starts_with(kUndoPrefix)) return std::nullopt;
+    try {
+        return std::stoll(text.substr(kUndoPrefix.size()));
+    } catch (const std::logic_error&) {
+        return std::nullopt;
+    }
+}
+
+const JournalOperation* newestUndoable(const std::vector<JournalOperation>& operations) {
+    std::vector<std::int64_t> undone;
+    for (const auto& op : operations)
+        if (auto target = undoneOperation(op)) undone.push_back(*target);
+    for (auto it = operations.rbegin(); it != operations.rend(); ++it)
+        if (!undoneOperation(*it) &&
+            std::find(undone.begin(), undone.end(), it->id) == undone.end())
+            return &*it;
+    return nullptr;
+}
+
+void requireSameSensor(const JournalOperation& operation, const JournalSensor& sensor) {
+    if (!(operation.records.front().sensor == sensor))
+        raisePlatformError(platform_error::InvalidCall,
+                           "operation " + std::to_string(operation.id) +
+                               " was made on a sensor of another platform or size");
 }
 
 }  // namespace kvcom3

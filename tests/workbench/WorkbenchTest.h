@@ -34,8 +34,8 @@ class Workbench : public ::testing::Test {
     }
     void TearDown() override { kvcom3::setEventPump(nullptr); }
 
-    void startSensor(std::vector<std::string> extra = {}) {
-        std::vector<std::string> args{"--profile",  "p8-co2-temp-rh", "--protocol", "kvbus",
+    void startSensor(std::vector<std::string> extra = {}, const std::string& protocol = "kvbus") {
+        std::vector<std::string> args{"--profile",  "p8-co2-temp-rh", "--protocol", protocol,
                                       "--no-noise", "--temperature",  "23.0"};
         args.insert(args.end(), extra.begin(), extra.end());
         sensor = std::make_unique<kvtest::KvsimProcess>(args);

@@ -48,6 +48,8 @@ TEST(StartOptions, CommandLines) {
         {{"--device"}, false, "", 1, -1, false, true},
         {{"--device", ""}, false, "", 1, -1, false, true},
         {{"--baud", "9600"}, false, "", 1, -1, false, true},
+        {{"--screenshots", "docs", "--device", "/tmp/s"}, true, "/tmp/s", 1, -1, false, false},
+        {{"--screenshots"}, false, "", 1, -1, false, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line.join(' ').toStdString());

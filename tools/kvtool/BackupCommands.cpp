@@ -1,7 +1,5 @@
 // A sensor's whole EEPROM (and RAM) into a file, back onto the sensor, and compared with it.
 #include <algorithm>
-#include <chrono>
-#include <ctime>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -14,58 +12,13 @@
 #include "kvcom3/Journal.h"
 #include "kvcom3/KvError.h"
 #include "kvcom3/SensorBackup.h"
+#include "kvcom3/SensorRestore.h"
 #include "kvcom3/clsAdressLevel.h"
 #include "kvcom3/kvArrayNode.h"
 
 namespace kvtool {
 
 namespace {
-
-std::string utcNow() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
-
-std::vector<std::uint8_t> readWhole(kvcom3::clsAdressLevel& level, std::uint8_t memType,
-                                    std::int32_t size) {
-    std::vector<std::uint8_t> bytes;
-    if (size <= 0) return bytes;
-    level.ReadFromSensor(0, size, memType, kvcom3::kvReadFromSensor);
-    bytes.reserve(static_cast<std::size_t>(size));
-    for (std::int32_t a = 0; a < size; ++a)
-        bytes.push_back(static_cast<std::uint8_t>(level.Value(a, 1, memType)));
-    return bytes;
-}
-
-std::string describe(const kvcom3::JournalSensor& s) {
-    return "platform " + std::to_string(s.platform) + ", part " + std::to_string(s.part) +
-           ", serial " + std::to_string(s.serial) + ", EEPROM " + std::to_string(s.eepromSize);
-}
-
-// A backup fits the connected sensor when platform, part number and EEPROM size agree; the
-// serial number only with --other-sensor when it differs.
-void requireSameKind(const kvcom3::SensorBackup& backup, const kvcom3::JournalSensor& sensor,
-                     const std::string& file) {
-    const kvcom3::JournalSensor& b = backup.sensor;
-    if (b.platform != sensor.platform || b.part != sensor.part || b.eepromSize != sensor.eepromSize)
-        kvcom3::raisePlatformError(kvcom3::platform_error::InvalidCall,
-                                   "backup " + file + " is of another kind of sensor (" +
-                                       describe(b) + "; connected: " + describe(sensor) + ")");
-}
-
-// The serial number's bytes, which a copy to another sensor leaves as they are.
-std::vector<std::int32_t> serialAddresses(const kvcom3::JournalSensor& s) {
-    if (s.platform == 6) return {170, 171};
-    if (s.platform == 7 || s.platform == 8) {
-        const std::int32_t at = (s.eepromSize - 1) & 0xFFE6;
-        return {at, at + 1, at + 2};
-    }
-    return {};
-}
 
 void addBackup(CLI::App& app, CommandList& commands) {
     auto file = std::make_shared<std::string>();
@@ -78,13 +31,7 @@ void addBackup(CLI::App& app, CommandList& commands) {
         "diagnosis; restore writes EEPROM only.\n"
         "Example: kvtool --device /dev/ttyUSB0 backup sensor-15212345.kvbackup");
     commands.add(backup, [file](Session& s) {
-        auto level = s.sensor->AdressLevel();
-        kvcom3::SensorBackup b;
-        b.sensor = kvcom3::journalSensor(*level);
-        b.program = "kvtool";
-        b.time = utcNow();
-        b.eeprom = readWhole(*level, kvcom3::kvEEPROM, b.sensor.eepromSize);
-        b.ram = readWhole(*level, kvcom3::kvRAM, level->MemSize(kvcom3::kvRAM));
+        const kvcom3::SensorBackup b = kvcom3::takeSensorBackup(*s.sensor->AdressLevel(), "kvtool");
         kvcom3::writeSensorBackup(*file, b);
         if (s.json)
             s.out << JsonObject()
@@ -123,28 +70,18 @@ void addRestore(CLI::App& app, CommandList& commands) {
         const kvcom3::SensorBackup b = kvcom3::readSensorBackup(o->file);
         auto level = s.sensor->AdressLevel();
         const kvcom3::JournalSensor sensor = kvcom3::journalSensor(*level);
-        requireSameKind(b, sensor, o->file);
+        kvcom3::requireSameKind(b, sensor, o->file);
         if (b.sensor.serial != sensor.serial && !o->otherSensor)
             kvcom3::raisePlatformError(kvcom3::platform_error::InvalidCall,
                                        "backup " + o->file + " is of serial number " +
                                            std::to_string(b.sensor.serial) + ", the sensor's is " +
                                            std::to_string(sensor.serial) +
                                            "; --other-sensor copies it anyway");
-        const auto now = readWhole(*level, kvcom3::kvEEPROM, sensor.eepromSize);
-        const auto keep = serialAddresses(sensor);
-        std::vector<std::int32_t> differing;
-        for (std::int32_t a = 0; a < sensor.eepromSize; ++a) {
-            const auto i = static_cast<std::size_t>(a);
-            if (now[i] != b.eeprom[i] && std::find(keep.begin(), keep.end(), a) == keep.end())
-                differing.push_back(a);
-        }
+        const auto now = kvcom3::readWholeMemory(*level, kvcom3::kvEEPROM, sensor.eepromSize);
+        const std::vector<std::int32_t> differing = kvcom3::restoreAddresses(b, sensor, now);
         if (!o->dryRun && !differing.empty()) {
             kvcom3::setJournalOperation("restore " + o->file);
-            for (std::int32_t a : differing)
-                level->LetValue(a, 1, kvcom3::kvEEPROM, false, 0, kvcom3::kvLSByteAtHighAdress,
-                                b.eeprom[static_cast<std::size_t>(a)]);
-            level->WriteToSensor(0, sensor.eepromSize, kvcom3::kvEEPROM,
-                                 kvcom3::kvAutoWriteToSensor);
+            kvcom3::writeBackupBytes(*level, b, differing);
         }
         const std::size_t written = o->dryRun ? 0 : differing.size();
         if (s.json)
@@ -203,11 +140,11 @@ void addDiff(CLI::App& app, CommandList& commands) {
         const kvcom3::SensorBackup b = kvcom3::readSensorBackup(*file);
         auto level = s.sensor->AdressLevel();
         const kvcom3::JournalSensor sensor = kvcom3::journalSensor(*level);
-        requireSameKind(b, sensor, *file);
+        kvcom3::requireSameKind(b, sensor, *file);
         if (b.sensor.serial != sensor.serial)
             std::cerr << "kvtool: " << *file << " is the backup of serial number "
                       << b.sensor.serial << ", the sensor's is " << sensor.serial << '\n';
-        const auto now = readWhole(*level, kvcom3::kvEEPROM, sensor.eepromSize);
+        const auto now = kvcom3::readWholeMemory(*level, kvcom3::kvEEPROM, sensor.eepromSize);
         std::map<std::int32_t, Cell> cells;
         collectCells(*s.sensor->ArrayLevel()->Nodes(), sensor.eepromSize, cells);
         for (std::int32_t a = 0; a < sensor.eepromSize;) {

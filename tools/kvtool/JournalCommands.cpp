@@ -37,19 +37,6 @@ SensorJournal journalOf(Session& s) {
     return journal;
 }
 
-const std::string kUndoPrefix = "undo ";
-
-// The operation an undo operation put back, when it was one and was done.
-std::optional<std::int64_t> undoneBy(const kvcom3::JournalOperation& op) {
-    const std::string& text = op.records.front().operationText;
-    if (!op.done || !text.starts_with(kUndoPrefix)) return std::nullopt;
-    try {
-        return std::stoll(text.substr(kUndoPrefix.size()));
-    } catch (const std::logic_error&) {
-        return std::nullopt;
-    }
-}
-
 std::size_t byteCount(const kvcom3::JournalOperation& op) {
     return op.changes().size();
 }
@@ -96,17 +83,16 @@ struct UndoOptions {
 // The operation ID, or the newest one that is no undo and was not undone yet.
 const kvcom3::JournalOperation& chooseOperation(const SensorJournal& journal,
                                                 const UndoOptions& o) {
-    std::vector<std::int64_t> undone;
-    for (const auto& op : journal.operations)
-        if (auto target = undoneBy(op)) undone.push_back(*target);
-    for (auto it = journal.operations.rbegin(); it != journal.operations.rend(); ++it) {
-        if (o.id) {
-            if (it->id == *o.id) return *it;
-            continue;
-        }
-        if (!undoneBy(*it) && std::find(undone.begin(), undone.end(), it->id) == undone.end())
-            return *it;
+    const kvcom3::JournalOperation* chosen = nullptr;
+    if (!o.id) {
+        chosen = kvcom3::newestUndoable(journal.operations);
+    } else {
+        const auto found =
+            std::find_if(journal.operations.rbegin(), journal.operations.rend(),
+                         [&o](const kvcom3::JournalOperation& op) { return op.id == *o.id; });
+        if (found != journal.operations.rend()) chosen = &*found;
     }
+    if (chosen) return *chosen;
     kvcom3::raisePlatformError(
         kvcom3::platform_error::InvalidCall,
         (o.id ? "no operation " + std::to_string(*o.id) : std::string("nothing to undo")) + " in " +
@@ -131,11 +117,8 @@ void addUndo(CLI::App& app, CommandList& commands) {
     commands.add(undo, [o](Session& s) {
         const SensorJournal journal = journalOf(s);
         const kvcom3::JournalOperation& op = chooseOperation(journal, *o);
-        if (!(op.records.front().sensor == journal.sensor))
-            kvcom3::raisePlatformError(kvcom3::platform_error::InvalidCall,
-                                       "operation " + std::to_string(op.id) +
-                                           " was made on a sensor of another platform or size");
-        kvcom3::setJournalOperation(kUndoPrefix + std::to_string(op.id));
+        kvcom3::requireSameSensor(op, journal.sensor);
+        kvcom3::setJournalOperation(kvcom3::undoOperationText(op.id));
         const kvcom3::JournalUndo result =
             kvcom3::undoJournalOperation(*s.sensor->AdressLevel(), op, o->force);
         for (const auto& c : result.conflicts)

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "kvcom3/FrameMeaning.h"
 #include "kvcom3/Trace.h"
 
 namespace kvtool {
@@ -12,14 +13,9 @@ void traceFrames(std::ostream& err) {
                                  std::span<const std::uint8_t> bytes, double seconds) {
         char time[32];
         std::snprintf(time, sizeof time, "%.3f", seconds);
-        std::string line = time;
-        line += direction == kvcom3::TraceDirection::Sent ? " >" : " <";
-        for (const std::uint8_t byte : bytes) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, " %02X", byte);
-            line += hex;
-        }
-        err << line << '\n' << std::flush;
+        err << time << (direction == kvcom3::TraceDirection::Sent ? " > " : " < ")
+            << kvcom3::frameHex(bytes) << '\n'
+            << std::flush;
     });
 }
 

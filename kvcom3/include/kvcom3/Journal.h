@@ -100,6 +100,16 @@ JournalContents readJournal(const std::filesystem::path& file);
 // The records grouped into operations, oldest first.
 std::vector<JournalOperation> journalOperations(const JournalContents& contents);
 
+// The operation text an undo of operation `id` is journaled under: "undo ID".
+std::string undoOperationText(std::int64_t id);
+// The operation a done undo put back; nothing for any other operation.
+std::optional<std::int64_t> undoneOperation(const JournalOperation& operation);
+// The newest operation that is no undo and was not undone yet, so undo after undo goes further
+// back; null when there is none.
+const JournalOperation* newestUndoable(const std::vector<JournalOperation>& operations);
+// 5 when `operation` was made on a sensor of another platform or size than `sensor`.
+void requireSameSensor(const JournalOperation& operation, const JournalSensor& sensor);
+
 // A byte an undo found holding neither a value its operation found there nor one it wrote.
 struct JournalConflict {
     std::int32_t address = 0;

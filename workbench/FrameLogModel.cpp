@@ -1,0 +1,77 @@
+#include "FrameLogModel.h"
+
+#include <QStringList>
+
+FrameLogModel::FrameLogModel(std::size_t capacity, QObject* parent)
+    : QAbstractTableModel(parent), capacity_(capacity) {}
+
+void FrameLogModel::add(kvcom3::FrameProtocol protocol, kvcom3::TraceDirection direction,
+                        std::span<const std::uint8_t> bytes, double seconds) {
+    if (frames_.size() >= capacity_) {
+        // A tenth goes at once, so a full log does not shift its rows on every frame.
+        const auto drop = static_cast<int>(std::max<std::size_t>(1, capacity_ / 10));
+        beginRemoveRows({}, 0, drop - 1);
+        frames_.erase(frames_.begin(), frames_.begin() + drop);
+        endRemoveRows();
+    }
+    const int row = static_cast<int>(frames_.size());
+    beginInsertRows({}, row, row);
+    frames_.push_back({seconds, direction == kvcom3::TraceDirection::Sent,
+                       QString::fromStdString(kvcom3::frameHex(bytes)),
+                       QString::fromStdString(kvcom3::frameMeaning(protocol, direction, bytes))});
+    endInsertRows();
+}
+
+void FrameLogModel::clear() {
+    beginResetModel();
+    frames_.clear();
+    endResetModel();
+}
+
+QString FrameLogModel::text() const {
+    QStringList lines;
+    QStringList header;
+    for (int column = 0; column < ColumnCount; ++column)
+        header << headerData(column, Qt::Horizontal).toString();
+    lines << header.join('\t');
+    for (const Frame& frame : frames_) {
+        QStringList fields;
+        for (int column = 0; column < ColumnCount; ++column) fields << cell(frame, column);
+        lines << fields.join('\t');
+    }
+    return lines.join('\n') + '\n';
+}
+
+int FrameLogModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(frames_.size());
+}
+
+int FrameLogModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString FrameLogModel::cell(const Frame& frame, int column) const {
+    switch (column) {
+        case Time: return QString::number(frame.seconds, 'f', 3);
+        case Direction: return frame.sent ? "sent" : "received";
+        case Hex: return frame.hex;
+        default: return frame.meaning;
+    }
+}
+
+QVariant FrameLogModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    if (role != Qt::DisplayRole) return {};
+    return cell(frames_[static_cast<std::size_t>(index.row())], index.column());
+}
+
+QVariant FrameLogModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    switch (section) {
+        case Time: return "Time (s)";
+        case Direction: return "Direction";
+        case Hex: return "Bytes";
+        case Meaning: return "Meaning";
+        default: return {};
+    }
+}

@@ -1,0 +1,60 @@
+#include "Screenshots.h"
+
+#include <QDir>
+#include <QDockWidget>
+#include <QEventLoop>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+
+#include "MainWindow.h"
+
+namespace {
+
+QString fileName(QString title) {
+    return "workbench-" + title.remove('&').toLower().replace(' ', '-') + ".png";
+}
+
+// Lets the window lay out and paint what it was just asked to show.
+void settle() {
+    QEventLoop loop;
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool save(QWidget& widget, const QDir& folder, const QString& title) {
+    const QString path = folder.filePath(fileName(title));
+    if (widget.grab().save(path)) return true;
+    std::fprintf(stderr, "kvworkbench: %s could not be written\n", path.toLocal8Bit().constData());
+    return false;
+}
+
+}  // namespace
+
+bool saveScreenshots(MainWindow& window, const QString& folder) {
+    const QDir dir(folder);
+    if (!dir.mkpath(".")) {
+        std::fprintf(stderr, "kvworkbench: %s could not be made\n",
+                     folder.toLocal8Bit().constData());
+        return false;
+    }
+    window.resize(1100, 800);
+    bool ok = true;
+    for (int tab = 0; tab < window.tabs->count(); ++tab) {
+        window.tabs->setCurrentIndex(tab);
+        // A panel that reads on request shows what the sensor holds: its Read buttons are
+        // pressed first (a click returns once the read has ended; reading changes nothing).
+        for (QPushButton* button : window.tabs->widget(tab)->findChildren<QPushButton*>())
+            if (button->text().startsWith("Read") && button->isEnabled()) button->click();
+        settle();
+        ok = save(window, dir, window.tabs->tabText(tab)) && ok;
+    }
+    for (QDockWidget* dock : window.findChildren<QDockWidget*>()) {
+        dock->show();
+        settle();
+        ok = save(*dock, dir, dock->windowTitle()) && ok;
+    }
+    return ok;
+}
