@@ -58,11 +58,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The plots of the reading display and the workbench.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6charts6")
 # The Python module is built for one minor version of the system's python3.
 if(KV_PYTHON)
   math(EXPR kv_python_next "${Python_VERSION_MINOR} + 1")
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}~), python3 (<< ${Python_VERSION_MAJOR}.${kv_python_next})")
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
+         ", python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}~), python3 (<< ${Python_VERSION_MAJOR}.${kv_python_next})")
 endif()
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 include(CPack)
