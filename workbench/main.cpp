@@ -4,6 +4,7 @@
 
 #include "Program.h"
 #include "StartOptions.h"
+#include "kvcom3/Journal.h"
 
 int main(int argc, char* argv[]) {
     // Read before the window system is reached, so that --help and a wrong line answer on a
@@ -20,6 +21,8 @@ int main(int argc, char* argv[]) {
                      startUsage().toLocal8Bit().constData());
         return 2;
     }
+    // Every EEPROM write of the workbench, a calibration's too, is journaled first.
+    kvcom3::enableJournal("kvworkbench");
     QApplication app(argc, argv);
     QApplication::setApplicationName("kvworkbench");
     return runWorkbench(options);
