@@ -10,9 +10,11 @@
 #include <QTimer>
 
 #include "Activity.h"
+#include "CalibrationPanel.h"
 #include "ConnectPanel.h"
 #include "MemoryPanel.h"
 #include "ObjectsPanel.h"
+#include "ScopePanel.h"
 
 namespace {
 
@@ -59,6 +61,14 @@ MainWindow::MainWindow(kvcom3::ScanRoots roots, QWidget* parent) : QMainWindow(p
     memoryPanel = new MemoryPanel(connection_, *activity_, tabs);
     tabs->addTab(memoryPanel, "Memory");
     connect(this, &MainWindow::connectionChanged, memoryPanel, &MemoryPanel::connectionChanged);
+    calibrationPanel = new CalibrationPanel(connection_, *activity_, tabs);
+    tabs->addTab(calibrationPanel, "Calibration");
+    connect(this, &MainWindow::connectionChanged, calibrationPanel,
+            &CalibrationPanel::connectionChanged);
+    scopePanel = new ScopePanel(connection_, *activity_, tabs);
+    tabs->addTab(scopePanel, "Scope");
+    connect(this, &MainWindow::connectionChanged, scopePanel, &ScopePanel::connectionChanged);
+    scopePanel->followFrom(objectsPanel->tree);
 
     connectPanel->setChoice(loadChoice(userSettings()));
     connect(connectPanel, &ConnectPanel::connectClicked, this, &MainWindow::connectSensor);

@@ -8,6 +8,7 @@
 #include "kvcom3/PortScan.h"
 
 class Activity;
+class CalibrationPanel;
 class ConnectPanel;
 class MemoryPanel;
 class ObjectsPanel;
@@ -15,6 +16,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class ScopePanel;
 
 // The workbench window: the panels in tabs, and a status bar with the connected sensor's
 // identity, the running operation's progress with Cancel, and the last message.
@@ -39,6 +41,8 @@ class MainWindow : public QMainWindow {
     ConnectPanel* connectPanel;
     ObjectsPanel* objectsPanel;
     MemoryPanel* memoryPanel;
+    CalibrationPanel* calibrationPanel;
+    ScopePanel* scopePanel;
     QLabel* identityLabel;
     QLabel* messageLabel;
     QProgressBar* progressBar;
