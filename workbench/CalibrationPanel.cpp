@@ -17,6 +17,7 @@
 #include "SensorConnection.h"
 #include "kvcal3/ISensCalibration.h"
 #include "kvcal3/InputRanges.h"
+#include "kvcal3/LibraryUse.h"
 #include "kvcal3/ui/QtUserInteraction.h"
 #include "kvcal3/ui/ReadingPlot.h"
 #include "kvcom3/Journal.h"
@@ -24,27 +25,6 @@
 #include "kvcom3/kvArrayNode.h"
 
 namespace {
-
-// The calibration library talks to this program's sensor and asks its questions for the length
-// of one operation; the sensor is handed back so that a disconnect really lets it go.
-class LibraryUse {
-  public:
-    LibraryUse(kvcal3::ISensCalibration& calibration, std::shared_ptr<kvcom3::ISensMem> sensor,
-               std::shared_ptr<kvcal3::UserInteraction> interaction)
-        : calibration_(calibration) {
-        calibration_.SetSensor(std::move(sensor));
-        kvcal3::setUserInteraction(std::move(interaction));
-    }
-    ~LibraryUse() {
-        kvcal3::setUserInteraction(nullptr);
-        calibration_.SetSensor(nullptr);
-    }
-    LibraryUse(const LibraryUse&) = delete;
-    LibraryUse& operator=(const LibraryUse&) = delete;
-
-  private:
-    kvcal3::ISensCalibration& calibration_;
-};
 
 QString number(double value) {
     return QString::fromStdString(kvcom3::doubleToText(value));
@@ -122,7 +102,7 @@ bool CalibrationPanel::readProcedures() {
     if (!sensor) return false;
     auto calibration = std::make_unique<kvcal3::ISensCalibration>();
     const bool ok = activity_.run("Reading the procedures", [&] {
-        LibraryUse use(*calibration, sensor, nullptr);
+        kvcal3::LibraryUse use(*calibration, sensor, nullptr);
         calibration->Channels();
     });
     // A catalogue whose build failed half way is dropped, not shown.
@@ -197,7 +177,7 @@ bool CalibrationPanel::runProcedure() {
         for (std::size_t i = 0; i < values.size(); ++i)
             kvcal3::findInput(*p, inputFields[i]->objectName().toStdString())->Value = values[i];
         checked = true;
-        LibraryUse use(*calibration_, sensor, interaction);
+        kvcal3::LibraryUse use(*calibration_, sensor, interaction);
         const kvcom3::EepromChangeWatch watch(*sensor);
         if (showReadings->isChecked()) p->ShowReadings();
         kvcom3::setJournalOperation("calibrate " + p->Key);

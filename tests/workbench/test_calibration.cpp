@@ -33,10 +33,8 @@ class Calibration : public wbtest::Workbench {
         Workbench::SetUp();
         kvcom3::enableJournal("kvworkbench", journal.path().toStdString());
         startSensor();
-        window = std::make_unique<MainWindow>();
-        window->show();
-        ASSERT_TRUE(
-            window->connectTo({QString::fromStdString(sensor->path()), 1, false, -1, 0, 0}));
+        window = connectedWindow();
+        ASSERT_NE(window, nullptr);
         ASSERT_TRUE(panel().readProcedures()) << message();
     }
     void TearDown() override {

@@ -28,10 +28,8 @@ class Scope : public wbtest::Workbench {
     void SetUp() override {
         Workbench::SetUp();
         startSensor();
-        window = std::make_unique<MainWindow>();
-        window->show();
-        ASSERT_TRUE(
-            window->connectTo({QString::fromStdString(sensor->path()), 1, false, -1, 0, 0}));
+        window = connectedWindow();
+        ASSERT_NE(window, nullptr);
         ASSERT_TRUE(window->objectsPanel->readValues()) << message();
     }
     void TearDown() override {

@@ -8,6 +8,7 @@
 #include "Session.h"
 #include "kvcal3/ISensCalibration.h"
 #include "kvcal3/InputRanges.h"
+#include "kvcal3/LibraryUse.h"
 #include "kvcal3/TerminalInteraction.h"
 #include "kvcal3/UserInteraction.h"
 #include "kvcom3/EepromChanges.h"
@@ -20,22 +21,14 @@ namespace kvtool {
 namespace {
 
 // The calibration library for the length of one command: it talks to this run's sensor and
-// asks its questions the way the command chose; both are handed back at the end.
-class CalibrationScope {
-  public:
+// asks its questions the way the command chose.
+struct CalibrationScope {
     CalibrationScope(const std::shared_ptr<kvcom3::ISensMem>& sensor,
-                     std::shared_ptr<kvcal3::UserInteraction> interaction) {
-        calibration.SetSensor(sensor);
-        kvcal3::setUserInteraction(std::move(interaction));
-    }
-    ~CalibrationScope() {
-        kvcal3::setUserInteraction(nullptr);
-        calibration.SetSensor(nullptr);
-    }
-    CalibrationScope(const CalibrationScope&) = delete;
-    CalibrationScope& operator=(const CalibrationScope&) = delete;
+                     std::shared_ptr<kvcal3::UserInteraction> interaction)
+        : use(calibration, sensor, std::move(interaction)) {}
 
     kvcal3::ISensCalibration calibration;
+    kvcal3::LibraryUse use;
 };
 
 std::string inputText(const kvcal3::kvCalProcInput& input) {
