@@ -52,7 +52,7 @@ CalibrationPanel::CalibrationPanel(SensorConnection& connection, Activity& activ
     readButton = new QPushButton("Read procedures", this);
     channel = new QComboBox(this);
     procedure = new QComboBox(this);
-    auto* inputs = new QGroupBox("Inputs (empty: the procedure asks or measures)", this);
+    inputs = new QGroupBox("Inputs (empty: the procedure asks or measures)", this);
     inputForm = new QFormLayout(inputs);
     showReadings = new QCheckBox("Watch the raw signal settle first", this);
     runButton = new QPushButton("Run", this);
@@ -221,6 +221,9 @@ void CalibrationPanel::connectionChanged(bool) {
 
 void CalibrationPanel::updateState() {
     const bool idle = connection_.isOpen() && !activity_.busy();
-    readButton->setEnabled(idle);
+    // The form stays as the running procedure took it.
+    for (QWidget* part :
+         std::initializer_list<QWidget*>{readButton, channel, procedure, inputs, showReadings})
+        part->setEnabled(idle);
     runButton->setEnabled(idle && chosenProcedure() != nullptr);
 }

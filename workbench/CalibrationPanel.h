@@ -41,6 +41,7 @@ class CalibrationPanel : public QWidget {
     QPushButton* readButton;
     QComboBox* channel;
     QComboBox* procedure;
+    QWidget* inputs;
     QFormLayout* inputForm;
     // One per input of the chosen procedure, named by the input's key.
     std::vector<QLineEdit*> inputFields;
