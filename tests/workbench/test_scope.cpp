@@ -1,5 +1,7 @@
 // The scope against the virtual sensor: two objects dragged from the tree are recorded, the
-// CSV holds their values, the plot exports, and the saved recording opens again.
+// CSV holds their values, the plot exports, and the saved recording opens again; and its file
+// on its own.
+#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QDoubleSpinBox>
@@ -20,6 +22,7 @@
 #include "ScopePanel.h"
 #include "ScopeTableModel.h"
 #include "WorkbenchTest.h"
+#include "kvcom3/KvError.h"
 
 namespace {
 
@@ -134,3 +137,58 @@ TEST_F(Scope, RecordsTwoObjectsSavesThemAsCsvAndOpensThemAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+ScopeRecording readBack(const QByteArray& text) {
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    return ScopeRecording::readCsv(buffer, 3);
+}
+
+}  // namespace
+
+// Without a sensor: the oldest samples make room beyond the limit, text with commas and quotes
+// comes back as it went, and a file that is not a recording is refused with the line it fails on.
+TEST(ScopeFile, KeepsTheNewestQuotesAndRefusesWhatItDidNotWrite) {
+    ScopeRecording recording(3);
+    const int object = recording.addObject({"foMode", "Mode", "a, \"b\""});
+    const QDateTime start = QDateTime::fromString("2026-12-09T10:00:00.000Z", Qt::ISODateWithMs);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(recording.add(start.addMSecs(i), object, i == 4 ? "Locked" : QString::number(i)),
+                  i >= 3);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    recording.writeCsv(buffer);
+    EXPECT_EQ(buffer.data(),
+              "time,key,value,unit\n"
+              "2026-12-09T10:00:00.002Z,foMode,2,\"a, \"\"b\"\"\"\n"
+              "2026-12-09T10:00:00.003Z,foMode,3,\"a, \"\"b\"\"\"\n"
+              "2026-12-09T10:00:00.004Z,foMode,Locked,\"a, \"\"b\"\"\"\n");
+    const ScopeRecording again = readBack(buffer.data());
+    ASSERT_EQ(again.samples().size(), 3u);
+    EXPECT_EQ(again.objects()[0].unit, "a, \"b\"");
+    EXPECT_EQ(again.samples()[0].number, 2.0);
+    EXPECT_FALSE(again.samples()[2].number) << "a name is listed, not plotted";
+
+    const struct {
+        const char* text;
+        const char* error;
+    } wrong[] = {
+        {"", "line 1: the header is not time,key,value,unit"},
+        {"time;key;value;unit\n", "line 1: the header is not time,key,value,unit"},
+        {"time,key,value,unit\n2026-12-09T10:00:00.000Z,foMode,1\n", "line 2: not four fields"},
+        {"time,key,value,unit\n2026-12-09T10:00:00.000Z,foMode,\"1,C\n", "line 2: not four fields"},
+        {"time,key,value,unit\n2026-12-09T10:00:00.000Z,,1,C\n", "line 2: no key"},
+    };
+    for (const auto& row : wrong) {
+        try {
+            readBack(row.text);
+            ADD_FAILURE() << row.text;
+        } catch (const kvcom3::KvError& e) {
+            EXPECT_EQ(e.number(), 13) << row.text;
+            EXPECT_EQ(e.description(), std::string("Type mismatch: ") + row.error) << row.text;
+        }
+    }
+}
