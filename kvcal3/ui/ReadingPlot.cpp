@@ -8,8 +8,10 @@
 
 namespace kvcal3::ui {
 
-ReadingPlot::ReadingPlot(QWidget* parent) : QChartView(parent) {
-    auto* chart = new QChart;
+// The chart is handed to the view at once: a chart set later would leave the view's own first
+// chart to nobody.
+ReadingPlot::ReadingPlot(QWidget* parent) : QChartView(new QChart, parent) {
+    QChart* chart = this->chart();
     chart->legend()->hide();
     chart->setBackgroundBrush(Qt::white);
     chart->setBackgroundRoundness(0);
@@ -25,7 +27,6 @@ ReadingPlot::ReadingPlot(QWidget* parent) : QChartView(parent) {
     chart->addAxis(yAxis_, Qt::AlignLeft);
     series_->attachAxis(xAxis_);
     series_->attachAxis(yAxis_);
-    setChart(chart);
     setAxesVisible(false);
 }
 
