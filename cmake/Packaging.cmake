@@ -58,7 +58,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(kv_depends)
+# The plots of the reading display and the workbench.
+set(kv_depends libqt6charts6)
 # The Python module is built for one minor version of the system's python3.
 if(KV_PYTHON)
   math(EXPR kv_python_next "${Python_VERSION_MINOR} + 1")

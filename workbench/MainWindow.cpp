@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "Activity.h"
+#include "CalibrationPanel.h"
 #include "ConnectPanel.h"
 #include "FrameLogPane.h"
 #include "HexPanel.h"
@@ -18,6 +19,7 @@
 #include "MemoryPanel.h"
 #include "ObjectsPanel.h"
 #include "SafetyMenu.h"
+#include "ScopePanel.h"
 
 namespace {
 
@@ -73,6 +75,14 @@ MainWindow::MainWindow(kvcom3::ScanRoots roots, QWidget* parent) : QMainWindow(p
     menuBar()->addMenu("&View")->addAction(frameLog->toggleViewAction());
     lostNotice = new LostSensorNotice(connection_, *activity_, *statusBar());
     connect(this, &MainWindow::connectionChanged, lostNotice, &LostSensorNotice::clear);
+    calibrationPanel = new CalibrationPanel(connection_, *activity_, tabs);
+    tabs->addTab(calibrationPanel, "Calibration");
+    connect(this, &MainWindow::connectionChanged, calibrationPanel,
+            &CalibrationPanel::connectionChanged);
+    scopePanel = new ScopePanel(connection_, *activity_, tabs);
+    tabs->addTab(scopePanel, "Scope");
+    connect(this, &MainWindow::connectionChanged, scopePanel, &ScopePanel::connectionChanged);
+    scopePanel->followFrom(objectsPanel->tree);
 
     connectPanel->setChoice(loadChoice(userSettings()));
     connect(connectPanel, &ConnectPanel::connectClicked, this, &MainWindow::connectSensor);

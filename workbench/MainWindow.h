@@ -8,6 +8,7 @@
 #include "kvcom3/PortScan.h"
 
 class Activity;
+class CalibrationPanel;
 class ConnectPanel;
 class FrameLogPane;
 class HexPanel;
@@ -19,6 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class SafetyMenu;
+class ScopePanel;
 
 // The workbench window: the panels in tabs, and a status bar with the connected sensor's
 // identity, the running operation's progress with Cancel, and the last message.
@@ -47,6 +49,8 @@ class MainWindow : public QMainWindow {
     FrameLogPane* frameLog;
     SafetyMenu* safetyMenu;
     LostSensorNotice* lostNotice;
+    CalibrationPanel* calibrationPanel;
+    ScopePanel* scopePanel;
     QLabel* identityLabel;
     QLabel* messageLabel;
     QProgressBar* progressBar;

@@ -1,5 +1,6 @@
 #include "ObjectTreeModel.h"
 
+#include <QMimeData>
 #include <QSet>
 
 #include "kvcom3/KvError.h"
@@ -81,6 +82,7 @@ Qt::ItemFlags ObjectTreeModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractItemModel::flags(index);
     const kvcom3::kvObjectNode* n = node(index);
     if (n != nullptr && index.column() == Value && values_.contains(n)) flags |= Qt::ItemIsEditable;
+    if (n != nullptr && !n->ArrayNodeKey().empty()) flags |= Qt::ItemIsDragEnabled;
     return flags;
 }
 
@@ -152,4 +154,22 @@ QVariant ObjectTreeModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     static const char* const names[] = {"Name", "Value", "Unit", "Key"};
     return section >= 0 && section < ColumnCount ? names[section] : QVariant();
+}
+
+QStringList ObjectTreeModel::mimeTypes() const {
+    return {KeysMimeType};
+}
+
+QMimeData* ObjectTreeModel::mimeData(const QModelIndexList& indexes) const {
+    // A row arrives once for each of its columns.
+    QStringList keys;
+    for (const QModelIndex& index : indexes) {
+        const kvcom3::kvObjectNode* n = node(index);
+        if (n == nullptr || n->ArrayNodeKey().empty()) continue;
+        const QString key = QString::fromStdString(n->Key());
+        if (!keys.contains(key)) keys << key;
+    }
+    auto* data = new QMimeData;
+    data->setData(KeysMimeType, keys.join('\n').toUtf8());
+    return data;
 }

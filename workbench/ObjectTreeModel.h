@@ -22,6 +22,8 @@ class ObjectTreeModel : public QAbstractItemModel {
     static constexpr int SearchRole = Qt::UserRole;
     // The names an enumerated object takes, in the library's order; empty for a number.
     static constexpr int EnumNamesRole = Qt::UserRole + 1;
+    // What a drag of objects carries: their keys, one a line.
+    static constexpr const char* KeysMimeType = "application/x-kvworkbench-object-keys";
 
     explicit ObjectTreeModel(QObject* parent = nullptr);
 
@@ -60,6 +62,9 @@ class ObjectTreeModel : public QAbstractItemModel {
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    // An object with a value can be dragged away (to the scope); the drag carries its key.
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
     // Stores the value text of a node and tells the views.
     void showValue(const kvcom3::kvObjectNode* node, const QString& text);

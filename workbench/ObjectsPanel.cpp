@@ -17,6 +17,7 @@
 #include "SensorConnection.h"
 #include "ValueDelegate.h"
 #include "kvcom3/Enums.h"
+#include "kvcom3/Journal.h"
 #include "kvcom3/KvError.h"
 
 namespace {
@@ -165,6 +166,7 @@ bool ObjectsPanel::writeValue(const QPersistentModelIndex& index, const QString&
         return false;
     }
     return activity_.run("Writing " + name, [&] {
+        kvcom3::setJournalOperation("set " + node->Key());
         node->LetValue(true, value);
         // What the sensor holds now, not what was sent.
         node->Value(true);

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <clocale>
 #include <initializer_list>
+#include <utility>
 
+#include "kvcal3/InputRanges.h"
 #include "kvcom3/VbTypes.h"
 #include "model/clsErrors.h"
 #include "procedures/COCircuit.h"
@@ -21,13 +23,22 @@ bool within(double value, double low, double high) {
     return value >= low && value <= high;
 }
 
+bool within(double value, const char* inputKey) {
+    const InputRange range = inputRange(inputKey);
+    return within(value, range.low, range.high);
+}
+
+// The ranges are those of the catalogue's inputs, which a form checks before the run.
 void checkRecording(const COAHRecording& in) {
-    bool valid = within(in.spanGas, 10, 100) && within(in.ahWet, 0.3, 30);
-    for (double old : {in.oldSpan, in.oldDry, in.oldNorm, in.oldWet, in.oldZero})
-        valid = valid && within(old, 1000, 63000);
-    for (double ah : {in.ahSpan, in.ahDry, in.ahNorm, in.ahZero})
-        valid = valid && within(ah, 0, 30);
-    if (!valid) clsErrors().Raise(calInputOutOfRange);
+    const std::pair<double, const char*> recorded[] = {
+        {in.spanGas, "cvCOAHZeroSpanCalSpanGas"},  {in.oldSpan, "cvCOAHZeroSpanCalOLDspangas"},
+        {in.ahSpan, "cvCOAHZeroSpanCalAHspangas"}, {in.oldDry, "cvCOAHZeroSpanCalOLDdry"},
+        {in.ahDry, "cvCOAHZeroSpanCalAHdry"},      {in.oldNorm, "cvCOAHZeroSpanCalOldnorm"},
+        {in.ahNorm, "cvCOAHZeroSpanCalAHnorm"},    {in.oldWet, "cvCOAHZeroSpanCalOldwet"},
+        {in.ahWet, "cvCOAHZeroSpanCalAHwet"},      {in.oldZero, "cvCOAHZeroSpanCalOldzero"},
+        {in.ahZero, "cvCOAHZeroSpanCalAHzero"}};
+    for (const auto& [value, key] : recorded)
+        if (!within(value, key)) clsErrors().Raise(calInputOutOfRange);
 }
 
 // A double as the platform writes it, with the user's decimal separator.

@@ -23,9 +23,4 @@ class InputReset {
     std::vector<std::shared_ptr<kvCalProcInput>> inputs_;
 };
 
-// True while the input holds the marker a new input starts with.
-inline bool isNotSet(const kvCalProcInput& input) {
-    return input.Value == kvcom3::Variant(NotSetMarker);
-}
-
 }  // namespace kvcal3

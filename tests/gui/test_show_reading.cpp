@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -111,10 +112,12 @@ TEST_F(ShowReading, OnlyNextGoesAhead) {
 TEST_F(ShowReading, PlotsTheKnownSeries) {
     frmShowReading form;
     std::vector<PlotLine> lines;
+    QList<QPointF> points;
     whenShown(form, [&] {
         form.Tick();
         form.Tick();
         lines = form.Picture1->Lines();
+        points = form.Picture1->series()->points();
         QTest::mouseClick(form.Command2, Qt::LeftButton);
     });
     form.ShowModal("p", counter);
@@ -128,6 +131,8 @@ TEST_F(ShowReading, PlotsTheKnownSeries) {
     EXPECT_DOUBLE_EQ(lines[1].x2, 0.9 * w);
     EXPECT_DOUBLE_EQ(lines[1].y2, 0);
     EXPECT_EQ(form.Label2->text(), "Raw signal: 40300");
+    // The chart draws the same three readings at the window's last places.
+    EXPECT_EQ(points, (QList<QPointF>{{7, 40100}, {8, 40200}, {9, 40300}}));
 }
 
 TEST_F(ShowReading, AReaderErrorClosesTheDisplayAndIsRaised) {

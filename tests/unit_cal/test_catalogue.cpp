@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <vector>
 
 #include "../unit/LinkFixture.h"
 #include "kvcal3/ISensCalibration.h"
+#include "kvcal3/InputRanges.h"
+#include "kvcom3/KvError.h"
 #include "model/Sensor.h"
 #include "util/Listing.h"
 
@@ -77,6 +80,57 @@ TEST_P(CatalogueListing, IsUnchanged) {
     const std::string difference =
         kvtest::compareListing("catalogues/" + GetParam() + ".txt", listing());
     EXPECT_TRUE(difference.empty()) << difference;
+}
+
+// A form can check every input the catalogue offers: each has a range of its own.
+TEST_P(CatalogueListing, EveryInputHasItsRange) {
+    connect(GetParam());
+    for (const auto& channel : *calibration.Channels())
+        for (const auto& procedure : *channel->Procedures())
+            for (const auto& input : *procedure->InputVariables()) {
+                const InputRange range = inputRange(input->Key);
+                EXPECT_TRUE(range.kind == InputKind::Text ||
+                            range.high < std::numeric_limits<float>::max())
+                    << input->Key;
+            }
+}
+
+TEST(InputValues, AreCheckedBeforeAnyUse) {
+    const struct {
+        const char* key;
+        const char* text;
+        int error;
+        double value;
+    } rows[] = {
+        {"cvSpaceTempOffsetAdjustCorrectTemp", "23.5", 0, 23.5},
+        {"cvSpaceTempOffsetAdjustCorrectTemp", "+150", 0, 150},
+        {"CVSPACETEMPOFFSETADJUSTCORRECTTEMP", "150.01", 1011, 0},
+        {"cvSpaceTempOffsetAdjustCorrectTemp", "-50.5", 1011, 0},
+        {"cvSpaceTempOffsetAdjustCorrectTemp", "23,5", 380, 0},
+        {"cvSpaceTempOffsetAdjustCorrectTemp", "inf", 380, 0},
+        {"cvSpaceTempOffsetAdjustCorrectTemp", "0x10", 380, 0},
+        {"cvSpaceTempOffsetAdjustCorrectTemp", "", 380, 0},
+        {"cvSpaceRHCalChannel", "3", 0, 3},
+        {"cvSpaceRHCalChannel", "3.5", 380, 0},
+        // A slope of 0 would divide by zero in the table.
+        {"cvSpaceRHCalSlope", "0", 1011, 0},
+        {"cvCOAHZeroSpanCalAHwet", "0.2", 1011, 0},
+        {"cvNotInTheCatalogue", "1e30", 0, 1e30},
+    };
+    for (const auto& row : rows) {
+        try {
+            const kvcom3::Variant value = checkedInputValue(row.key, row.text);
+            EXPECT_EQ(row.error, 0) << row.key << "=" << row.text;
+            EXPECT_EQ(value.toDouble(), row.value) << row.key << "=" << row.text;
+        } catch (const kvcom3::KvError& e) {
+            EXPECT_EQ(e.number(), row.error) << row.key << "=" << row.text;
+            EXPECT_NE(e.description().find(std::string(row.key) + "='" + row.text + "'"),
+                      std::string::npos)
+                << e.description();
+        }
+    }
+    EXPECT_EQ(checkedInputValue("cvSpaceRHCalFile", "probe 7.txt"),
+              kvcom3::Variant(std::string("probe 7.txt")));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryProfile, CatalogueListing,

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "MainWindow.h"
 #include "kvcom3/Clock.h"
 #include "util/KvsimProcess.h"
 #include "util/OffscreenApplication.h"
@@ -39,6 +40,15 @@ class Workbench : public ::testing::Test {
                                       "--no-noise", "--temperature",  "23.0"};
         args.insert(args.end(), extra.begin(), extra.end());
         sensor = std::make_unique<kvtest::KvsimProcess>(args);
+    }
+
+    // A shown window connected to the sensor started before; null when the connect failed.
+    std::unique_ptr<MainWindow> connectedWindow() {
+        auto window = std::make_unique<MainWindow>();
+        window->show();
+        if (!window->connectTo({QString::fromStdString(sensor->path()), 1, false, -1, 0, 0}))
+            return nullptr;
+        return window;
     }
 
     std::unique_ptr<kvtest::KvsimProcess> sensor;

@@ -24,10 +24,8 @@ class Editing : public wbtest::Workbench {
     void SetUp() override {
         Workbench::SetUp();
         startSensor();
-        window = std::make_unique<MainWindow>();
-        window->show();
-        ASSERT_TRUE(
-            window->connectTo({QString::fromStdString(sensor->path()), 1, false, -1, 0, 0}));
+        window = connectedWindow();
+        ASSERT_NE(window, nullptr);
         panel().setConfirm(
             [this](const QString& name, const QString& oldText, const QString& newText) {
                 questions.push_back({name, oldText, newText});

@@ -1,9 +1,5 @@
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <memory>
-#include <set>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,9 +7,11 @@
 #include "Json.h"
 #include "Session.h"
 #include "kvcal3/ISensCalibration.h"
+#include "kvcal3/InputRanges.h"
+#include "kvcal3/LibraryUse.h"
 #include "kvcal3/TerminalInteraction.h"
 #include "kvcal3/UserInteraction.h"
-#include "kvcom3/Enums.h"
+#include "kvcom3/EepromChanges.h"
 #include "kvcom3/Journal.h"
 #include "kvcom3/KvError.h"
 #include "kvcom3/VbTypes.h"
@@ -22,39 +20,19 @@ namespace kvtool {
 
 namespace {
 
-bool isNotSet(const kvcal3::kvCalProcInput& input) {
-    return input.Value == kvcom3::Variant(kvcal3::NotSetMarker);
-}
-
-// Input keys, like every key of the catalogue's collections, ignore letter case.
-bool sameKey(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // The calibration library for the length of one command: it talks to this run's sensor and
-// asks its questions the way the command chose; both are handed back at the end.
-class CalibrationScope {
-  public:
+// asks its questions the way the command chose.
+struct CalibrationScope {
     CalibrationScope(const std::shared_ptr<kvcom3::ISensMem>& sensor,
-                     std::shared_ptr<kvcal3::UserInteraction> interaction) {
-        calibration.SetSensor(sensor);
-        kvcal3::setUserInteraction(std::move(interaction));
-    }
-    ~CalibrationScope() {
-        kvcal3::setUserInteraction(nullptr);
-        calibration.SetSensor(nullptr);
-    }
-    CalibrationScope(const CalibrationScope&) = delete;
-    CalibrationScope& operator=(const CalibrationScope&) = delete;
+                     std::shared_ptr<kvcal3::UserInteraction> interaction)
+        : use(calibration, sensor, std::move(interaction)) {}
 
     kvcal3::ISensCalibration calibration;
+    kvcal3::LibraryUse use;
 };
 
 std::string inputText(const kvcal3::kvCalProcInput& input) {
-    return isNotSet(input) ? "not set" : input.Value.toString();
+    return kvcal3::isNotSet(input) ? "not set" : input.Value.toString();
 }
 
 void printCatalogue(Session& s, kvcal3::kvCalChannels& channels) {
@@ -80,7 +58,7 @@ std::string jsonCatalogue(kvcal3::kvCalChannels& channels) {
                     JsonObject()
                         .text("key", input->Key)
                         .text("name", input->Name)
-                        .raw("value", isNotSet(*input) ? "null" : jsonValue(input->Value))
+                        .raw("value", kvcal3::isNotSet(*input) ? "null" : jsonValue(input->Value))
                         .str();
                 inputList += (inputList.empty() ? "" : ",") + json;
             }
@@ -120,79 +98,6 @@ void addProcedures(CLI::App& app, CommandList& commands) {
     });
 }
 
-// An EEPROM cell of the map a procedure changed.
-struct ChangedCell {
-    std::shared_ptr<kvcom3::kvArrayNode> cell;
-    std::int32_t before = 0;
-    std::int32_t after = 0;
-};
-
-void collectEeprom(const kvcom3::kvArrayNodes& nodes,
-                   std::vector<std::shared_ptr<kvcom3::kvArrayNode>>& cells) {
-    for (const auto& node : nodes) {
-        if (node->MemType() == kvcom3::kvEEPROM && node->NrOfBytes() > 0) cells.push_back(node);
-        if (node->Nodes()) collectEeprom(*node->Nodes(), cells);
-    }
-}
-
-std::vector<std::shared_ptr<kvcom3::kvArrayNode>> eepromCells(kvcom3::ISensMem& sensor) {
-    std::vector<std::shared_ptr<kvcom3::kvArrayNode>> cells;
-    collectEeprom(*sensor.ArrayLevel()->Nodes(), cells);
-    return cells;
-}
-
-// Without the journal the whole EEPROM is read before, so that every cell a procedure writes has
-// a value before and after to compare, without one transfer per cell.
-std::vector<ChangedCell> eepromSnapshot(kvcom3::ISensMem& sensor) {
-    auto level = sensor.AdressLevel();
-    level->ReadFromSensor(0, sensor.MemSize(kvcom3::enmEEPROM), kvcom3::kvEEPROM,
-                          kvcom3::kvReadFromSensor);
-    std::vector<ChangedCell> cells;
-    for (const auto& cell : eepromCells(sensor)) cells.push_back({cell, cell->Value(false), 0});
-    return cells;
-}
-
-std::vector<ChangedCell> changedSince(std::vector<ChangedCell> snapshot) {
-    std::vector<ChangedCell> changed;
-    for (ChangedCell& c : snapshot) {
-        c.after = c.cell->Value(false);
-        if (c.after != c.before) changed.push_back(c);
-    }
-    return changed;
-}
-
-// With the journal the procedure's own writes tell which cells changed and what they held: the
-// old bytes go into the image for a moment to give each cell's value before.
-std::vector<ChangedCell> changedFromJournal(kvcom3::ISensMem& sensor) {
-    std::vector<ChangedCell> changed;
-    const auto place = kvcom3::lastJournalOperation();
-    if (!place) return changed;
-    std::vector<kvcom3::JournalByte> bytes;
-    for (const auto& op : kvcom3::journalOperations(kvcom3::readJournal(place->file)))
-        if (op.id == place->operation) bytes = op.changes();
-    if (bytes.empty()) return changed;
-    auto level = sensor.AdressLevel();
-    const std::int32_t size = sensor.MemSize(kvcom3::enmEEPROM);
-    std::set<std::int32_t> touched;
-    for (const auto& b : bytes) touched.insert(b.address);
-    for (const auto& cell : eepromCells(sensor)) {
-        const std::int32_t start = cell->Adr() & (size - 1);
-        auto hit = touched.lower_bound(start);
-        if (hit != touched.end() && *hit < start + cell->NrOfBytes())
-            changed.push_back({cell, 0, cell->Value(false)});
-    }
-    auto put = [&](bool old) {
-        for (const auto& b : bytes)
-            level->LetValue(b.address, 1, kvcom3::kvEEPROM, false, 0, kvcom3::kvLSByteAtHighAdress,
-                            old ? b.before : b.after);
-    };
-    put(true);
-    for (ChangedCell& c : changed) c.before = c.cell->Value(false);
-    put(false);
-    std::erase_if(changed, [](const ChangedCell& c) { return c.before == c.after; });
-    return changed;
-}
-
 struct CalibrateOptions {
     std::string procedure;
     std::vector<std::string> inputs;
@@ -200,36 +105,12 @@ struct CalibrateOptions {
     bool noInput = false;
 };
 
-kvcom3::Variant inputValue(const std::string& key, const std::string& text) {
-    std::size_t used = 0;
-    double number = 0;
-    try {
-        number = std::stod(text, &used);
-    } catch (const std::logic_error&) {
-        used = 0;
-    }
-    if (used == 0 || used != text.size() || text.find_first_of("xXnN") != std::string::npos)
-        kvcom3::raisePlatformError(kvcom3::platform_error::InvalidPropertyValue,
-                                   key + "='" + text + "' is not a number");
-    return kvcom3::Variant(number);
-}
-
 void fillInputs(kvcal3::kvCalProcedure& procedure, const std::vector<std::string>& assignments) {
     for (const std::string& assignment : assignments) {
         const std::size_t equals = assignment.find('=');
         const std::string key = assignment.substr(0, equals);
-        const std::string text = assignment.substr(equals + 1);
-        std::shared_ptr<kvcal3::kvCalProcInput> found;
-        std::string keys;
-        for (const auto& input : *procedure.InputVariables()) {
-            if (sameKey(input->Key, key)) found = input;
-            keys += (keys.empty() ? "" : ", ") + input->Key;
-        }
-        if (!found)
-            kvcom3::raisePlatformError(kvcom3::platform_error::InvalidCall,
-                                       procedure.Key + " has no input " + key +
-                                           " (its inputs: " + (keys.empty() ? "none" : keys) + ")");
-        found->Value = inputValue(key, text);
+        const auto input = kvcal3::findInput(procedure, key);
+        input->Value = kvcal3::checkedInputValue(key, assignment.substr(equals + 1));
     }
 }
 
@@ -240,19 +121,16 @@ void calibrate(Session& s, const CalibrateOptions& o) {
     CalibrationScope scope(s.sensor, user);
     auto procedure = scope.calibration.GetProcedure(o.procedure);
     fillInputs(*procedure, o.inputs);
-    const bool journaled = kvcom3::journalEnabled();
-    std::vector<ChangedCell> snapshot;
-    if (!journaled) snapshot = eepromSnapshot(*s.sensor);
+    const kvcom3::EepromChangeWatch watch(*s.sensor);
     if (o.showReadings) procedure->ShowReadings();
     kvcom3::setJournalOperation("calibrate " + procedure->Key);
     const kvcom3::Variant result = procedure->Run();
-    const std::vector<ChangedCell> changed =
-        journaled ? changedFromJournal(*s.sensor) : changedSince(std::move(snapshot));
+    const std::vector<kvcom3::CellChange> changed = watch.changed();
 
     std::string changedJson;
     if (!s.json) s.out << procedure->Key << " done\n";
     if (!s.json && !result.isEmpty()) s.out << "result: " << result.toString() << '\n';
-    for (const ChangedCell& c : changed) {
+    for (const kvcom3::CellChange& c : changed) {
         if (s.json) {
             changedJson += (changedJson.empty() ? "" : ",") + JsonObject()
                                                                   .text("key", c.cell->Key())

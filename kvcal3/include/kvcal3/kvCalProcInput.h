@@ -20,6 +20,11 @@ class kvCalProcInput : public kvcom3::VariantObject {
     kvcom3::Variant Value{NotSetMarker};
 };
 
+// True while the input holds the marker a new input starts with.
+inline bool isNotSet(const kvCalProcInput& input) {
+    return input.Value == kvcom3::Variant(NotSetMarker);
+}
+
 // The inputs of a procedure.
 class kvCalProcInputs : public kvCalItems<kvCalProcInput> {};
 
