@@ -2,7 +2,10 @@
 
 #include <chrono>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "ExactLineDevice.h"
@@ -31,6 +34,42 @@ inline double kvbusReadMinimumMs(int n, bool longAddress) {
 // command, address, data and checksum, ACK.
 inline double kvbusWriteMinimumMs(int n, bool longAddress) {
     return kFramePauseMs + (2 + (longAddress ? 4 : 3) + n + 1) * kCharacterMs;
+}
+
+// What a kvsim transcript holds: the least its exchanges take (every character of both
+// directions at 9600 baud, the pause between CTR and frame of every request, and the pause before
+// every read attempt) and the number of requests. Pauses the library makes before other requests
+// are left out, so a ratio against the minimum errs high.
+struct TranscriptFigures {
+    double minimumMs = 0;
+    int requests = 0;
+};
+
+inline TranscriptFigures transcriptFigures(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    TranscriptFigures figures;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        double time = 0;
+        std::string direction;
+        fields >> time >> direction;
+        int bytes = 0;
+        unsigned first = 0;
+        for (std::string hex; fields >> hex; ++bytes) {
+            if (bytes == 0) first = static_cast<unsigned>(std::stoul(hex, nullptr, 16));
+        }
+        figures.minimumMs += bytes * kCharacterMs;
+        // A request frame follows the address byte and its CTR. A read's command byte is 0x8_
+        // (EEPROM, RAM below 256) or 0xC_ (RAM from 256); commands 0x9_ to 0xB_ and writes below
+        // 0x80 have no pause before their first attempt.
+        if (direction == "->" && bytes > 1) {
+            ++figures.requests;
+            figures.minimumMs += kFramePauseMs;
+            if ((first & 0xB0) == 0x80) figures.minimumMs += kRetryPauseMs;
+        }
+    }
+    return figures;
 }
 
 inline double processCpuSeconds() {

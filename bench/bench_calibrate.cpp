@@ -5,10 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "BenchSupport.h"
@@ -18,32 +15,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// The least the transcript's exchanges take: every character at 9600 baud, the pause between
-// CTR and frame of every request, and the pause before every read attempt.
-double transcriptMinimumMs(const fs::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    double ms = 0;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        double time = 0;
-        std::string direction;
-        fields >> time >> direction;
-        int bytes = 0;
-        unsigned first = 0;
-        for (std::string hex; fields >> hex; ++bytes) {
-            if (bytes == 0) first = static_cast<unsigned>(std::stoul(hex, nullptr, 16));
-        }
-        ms += bytes * kvbench::kCharacterMs;
-        // A request frame follows the address byte and its CTR; a read's command has bit 7 set.
-        if (direction == "->" && bytes > 1) {
-            ms += kvbench::kFramePauseMs;
-            if ((first & 0xF0) == 0x80) ms += kvbench::kRetryPauseMs;
-        }
-    }
-    return ms;
-}
 
 void BM_KvtoolCalibrateTemperatureOffset(benchmark::State& state) {
     const std::string kvtool =
@@ -75,7 +46,7 @@ void BM_KvtoolCalibrateTemperatureOffset(benchmark::State& state) {
             sensor.stop();
         }
         wall += seconds * 1000.0;
-        minimum += transcriptMinimumMs(transcript);
+        minimum += kvbench::transcriptFigures(transcript).minimumMs;
     }
     fs::remove(transcript);
     const auto n = static_cast<double>(state.iterations());

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "kvcom3/ISensMem.h"
 #include "kvcom3/kvObjectNode.h"
 
 // The sensor's object tree as the view sees it, over the library's own nodes: names, units, keys
@@ -31,11 +32,13 @@ class ObjectTreeModel : public QAbstractItemModel {
     void setTree(std::shared_ptr<kvcom3::kvObjectNodes> top);
     bool hasTree() const { return top_ != nullptr; }
 
-    // Reads every object's value from the sensor, each cell once, in tree order. `progress`
-    // receives 0-100; `cancelled` is asked between objects and ends the load with 32755 "Cancel
-    // was selected", as a cancelled transfer does. An object that cannot be read shows its error
-    // and the load goes on.
-    void loadValues(const std::function<void(int)>& progress,
+    // Reads every object's value from `sensor`, each cell once: first the bytes of all cells,
+    // neighbouring cells of a memory together in the largest blocks the protocol allows, then
+    // the objects in tree order from the image. A run of cells whose read fails is read again
+    // cell by cell, so that an object that cannot be read shows its own error and the load goes
+    // on. `progress` receives 0-100; `cancelled` is asked between reads and ends the load with
+    // 32755 "Cancel was selected", as a cancelled transfer does.
+    void loadValues(kvcom3::ISensMem& sensor, const std::function<void(int)>& progress,
                     const std::function<bool()>& cancelled);
     // Objects whose value was read (an error counts as read).
     int loadedCount() const { return static_cast<int>(values_.size()); }

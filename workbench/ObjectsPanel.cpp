@@ -112,8 +112,9 @@ bool ObjectsPanel::readValues() {
                 throw;
             }
         }
-        model->loadValues([this](int percent) { activity_.setProgress(percent); },
-                          [this] { return activity_.cancelRequested(); });
+        model->loadValues(
+            *sensor, [this](int percent) { activity_.setProgress(percent); },
+            [this] { return activity_.cancelRequested(); });
     });
 }
 

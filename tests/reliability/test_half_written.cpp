@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -20,6 +21,7 @@
 #include "kvcom3/clsObjectLevel.h"
 #include "kvcom3/kvObjectNode.h"
 #include "unit_cal/CalFixture.h"
+#include "unit_cal/CoElementScript.h"
 
 namespace {
 
@@ -43,10 +45,14 @@ class HalfWritten : public CalFixture {
         journal_ = std::filesystem::temp_directory_path() /
                    ("kv-half-written-" + std::to_string(::getpid()));
         kvcom3::enableJournal("test", journal_);
+        heaterLog_ = journal_.string() + "-heater-log";
+        ::setenv("KVCAL3_LOG_DIR", heaterLog_.c_str(), 1);
     }
     void TearDown() override {
+        ::unsetenv("KVCAL3_LOG_DIR");
         kvcom3::disableJournal();
         std::filesystem::remove_all(journal_);
+        std::filesystem::remove_all(heaterLog_);
         CalFixture::TearDown();
     }
 
@@ -153,6 +159,7 @@ class HalfWritten : public CalFixture {
     bool failed_ = false;
     std::string message_;
     std::filesystem::path journal_;
+    std::filesystem::path heaterLog_;
 };
 
 void input(kvcal3::kvCalProcedure& proc, const char* key, const kvcom3::Variant& value) {
@@ -233,6 +240,17 @@ TEST_F(HalfWritten, CoZeroDividerIsAllOrNothing) {
         cell("eawPar_2", true);
         sensor->world().coPpm = 0;
         sensor->advance(1.0);
+    });
+    EXPECT_EQ(states, std::vector<State>{State::AsBefore});
+}
+
+// The heater calibration writes the drive at the top of each cycle. An element that ends its
+// first cycle a little below the target, inside the window, ends the calibration there.
+TEST_F(HalfWritten, CoHeaterCalibrationDriveIsAllOrNothing) {
+    const auto states = failEachWrite("p8-co-probe", "cpCOHeaterCal", [&](auto& proc) {
+        cotest::scriptSignal(sensor, clock, [](int s) { return 29950 + s; });
+        input(proc, "cvHeaterCalOHR", kvcom3::Variant(33.87));
+        input(proc, "cvHeaterCalRIWA", kvcom3::Variant(cotest::wetAirFor(30000)));
     });
     EXPECT_EQ(states, std::vector<State>{State::AsBefore});
 }

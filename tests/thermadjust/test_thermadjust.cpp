@@ -254,24 +254,66 @@ TEST_F(ThermAdjust, ChangeDialogAnswers) {
     }
 }
 
-// A sensor unplugged in the middle of the adjustment's table: the one try to put the bytes back
-// fails too, and the error names the undo for later. (Putting them back while the line answers is
-// the journal's own and kvtool's test.)
-TEST_F(ThermAdjust, AnAdjustmentCutShortNamesTheUndo) {
-    QTemporaryDir journal;
-    kvcom3::enableJournal("ThermAdjust", journal.path().toStdString());
-    startSensor({"--fault", "unplug@36"});
-    frmSelectPort selection;
-    frmThermAdjust& main = open(selection);
-    main.setInputBox([](const QString&) { return QString("21.5"); });
-    tick(main);  // connect
-    QTest::mouseClick(main.btnChange, Qt::LeftButton);
-    tick(main);
-    kvcom3::disableJournal();
-    EXPECT_THAT(main.lblErr->text().toStdString(),
-                ::testing::HasSubstr("could not be put back (error 75: "));
-    EXPECT_THAT(main.lblErr->text().toStdString(),
-                ::testing::HasSubstr("'kvtool undo 1' puts them back when the sensor answers"));
+// A sensor that stops answering in the middle of the adjustment's table. When it answers again
+// at once, the one try to put the bytes back leaves them as they were; when it was unplugged, that
+// try fails too and the error names the undo for later.
+TEST_F(ThermAdjust, AnAdjustmentCutShortPutsItsBytesBackOrNamesTheUndo) {
+    struct Row {
+        const char* what;
+        const char* fault;
+        std::vector<std::string> said;
+        bool putBack;
+    };
+    const Row rows[] = {
+        {"unplugged",
+         "unplug@36",
+         {"could not be put back (error 75: ",
+          "'kvtool undo 1' puts them back when the sensor answers"},
+         false},
+        // Each of the transfer's 50 attempts refused at once: the failure costs no time-outs.
+        {"one transfer refused",
+         "wrong-ctr@36-85",
+         {"the EEPROM bytes changed before the failure are back as they were (operation 1"},
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir journal;
+        kvcom3::enableJournal("ThermAdjust", journal.path().toStdString());
+        startSensor({"--fault", row.fault});
+        std::string said;
+        {
+            frmSelectPort selection;
+            frmThermAdjust& main = open(selection);
+            main.setInputBox([](const QString&) { return QString("21.5"); });
+            tick(main);  // connect
+            QTest::mouseClick(main.btnChange, Qt::LeftButton);
+            tick(main);
+            said = main.lblErr->text().toStdString();
+        }
+        for (const std::string& text : row.said) EXPECT_THAT(said, ::testing::HasSubstr(text));
+        if (row.putBack) {
+            // Some blocks of the table went out before the failure.
+            EXPECT_THAT(said, ::testing::Not(::testing::HasSubstr(", 0 bytes written")));
+            std::vector<kvcom3::JournalByte> changed;
+            const auto place = kvcom3::lastJournalOperation();
+            ASSERT_TRUE(place);
+            for (const auto& op : kvcom3::journalOperations(kvcom3::readJournal(place->file)))
+                if (op.id == 1) changed = op.changes();
+            ASSERT_FALSE(changed.empty());
+            kvcom3::ISensMem check;
+            check.Connect(1, -1);
+            auto level = check.AdressLevel();
+            const std::int32_t first = changed.front().address;
+            level->ReadFromSensor(first, changed.back().address - first + 1, kvcom3::kvEEPROM,
+                                  kvcom3::kvReadFromSensor);
+            for (const auto& b : changed)
+                EXPECT_EQ(level->Value(b.address, 1, kvcom3::kvEEPROM), b.before)
+                    << "EEPROM " << b.address;
+        }
+        kvcom3::disableJournal();
+        kvcom3::ISensMem().ClosePort(1);
+    }
 }
 
 TEST_F(ThermAdjust, AChangeClickDuringATickIsServedByTheNext) {

@@ -6,9 +6,11 @@
 #include <functional>
 #include <sstream>
 
+#include "CoElementScript.h"
 #include "CoFixture.h"
 
 using namespace kvcal3;
+using cotest::wetAirFor;
 
 namespace {
 
@@ -21,9 +23,6 @@ double heaterOf(double R) {
 }
 double countOf(double W, double shift = 0) {
     return ((226920005632.0 / W + shift + 366000) * 5000 / 3.636e9 - 0.375) * 65535 / 4.125;
-}
-double wetAirFor(double count) {
-    return 226920005632.0 / ((count * 4.125 / 65535 + 0.375) * 3.636e9 / 5000 - 366000);
 }
 
 constexpr double kHeaterOhm = 33.87;
@@ -42,20 +41,9 @@ class CoHeater : public CoFixture {
         sensor->advance(1);
         return liveSignal();
     }
-    // The element's signal stays where it is, whatever the heater does.
-    void freezeSignal() {
-        const std::uint8_t hold = sensor->read(kvsim::Space::RAM, 377);
-        sensor->write(kvsim::Space::RAM, 377, static_cast<std::uint8_t>(hold | 0x20));
-    }
-    // The element's signal follows `signal` of the seconds passed, whatever the heater does.
+    void freezeSignal() { cotest::freezeSignal(*sensor); }
     void scriptSignal(std::function<int(int)> signal) {
-        freezeSignal();
-        const double start = seconds();
-        kvcom3::setEventPump([this, start, signal] {
-            const auto value = static_cast<std::uint16_t>(signal(int(seconds() - start)));
-            sensor->write(kvsim::Space::RAM, 12 + 2 * 13, static_cast<std::uint8_t>(value >> 8));
-            sensor->write(kvsim::Space::RAM, 12 + 2 * 13 + 1, static_cast<std::uint8_t>(value));
-        });
+        cotest::scriptSignal(sensor, clock, std::move(signal));
     }
     std::vector<std::string> readingLines() {
         std::vector<std::string> lines;

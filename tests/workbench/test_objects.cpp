@@ -8,6 +8,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
 
 #include "Activity.h"
 #include "ConnectPanel.h"
@@ -131,6 +135,34 @@ TEST_F(ObjectTree, RefreshReadsOnlyTheOnlineValuesInView) {
     }
     const QModelIndex temperature = find(panel, "foChannelValue4", ObjectTreeModel::Value);
     EXPECT_NEAR(temperature.data().toDouble(), 23.0, 1.0);
+}
+
+// A load reads each byte of the objects' cells once, neighbouring cells in one transfer.
+TEST_F(ObjectTree, ALoadReadsEachByteOnceAndNeighboursTogether) {
+    startSensor();
+    MainWindow window;
+    open(window);
+    ObjectsPanel& panel = *window.objectsPanel;
+    // The first load builds the tree, which reads some cells of its own.
+    ASSERT_TRUE(panel.readValues());
+    std::map<std::pair<std::string, int>, int> timesRead;
+    int transfers = 0;
+    window.connection().sensor()->ComLogg.connect([&](std::string& line) {
+        int count = 0;
+        int adr = 0;
+        char memory[16] = {};
+        if (std::sscanf(line.c_str(), "Reading %d bytes from adress %d in %15s", &count, &adr,
+                        memory) != 3)
+            return;
+        ++transfers;
+        for (int i = 0; i < count; ++i) ++timesRead[{memory, adr + i}];
+    });
+    ASSERT_TRUE(panel.readValues());
+    EXPECT_EQ(panel.model->loadedCount(), panel.model->valueCount());
+    ASSERT_FALSE(timesRead.empty());
+    for (const auto& [byte, times] : timesRead)
+        EXPECT_EQ(times, 1) << byte.first << " " << byte.second;
+    EXPECT_LT(2 * transfers, panel.model->valueCount());
 }
 
 // The window closed during a load cancels it and then closes.

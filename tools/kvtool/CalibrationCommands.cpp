@@ -173,8 +173,9 @@ void addCalibrate(CLI::App& app, CommandList& commands) {
                   "Never ask: a procedure that needs an answer fails with 32755 instead");
     cmd->footer(
         "Inputs not given are asked for on the terminal. The cells the procedure changed are "
-        "shown with their old and new values as the journal recorded its writes (with "
-        "--no-journal the whole EEPROM is read before and after instead).\n"
+        "shown with their old and new values as the journal recorded its writes, so nothing is "
+        "read for them beyond the procedure's own transfers (with --no-journal the whole EEPROM "
+        "is read first instead and compared with what the procedure wrote).\n"
         "Example: kvtool --device /tmp/kvsim calibrate cpSpaceTempOffsetAdjust "
         "--input cvSpaceTempOffsetAdjustCorrectTemp=23.0\n"
         "Example: kvtool --device /tmp/kvsim calibrate cpRHcal --no-input "

@@ -103,8 +103,8 @@ void addUndo(CLI::App& app, CommandList& commands) {
     auto o = std::make_shared<UndoOptions>();
     auto* undo = app.add_subcommand(
         "undo",
-        "Put back the EEPROM bytes of the newest operation of the journal (or of ID), after "
-        "checking that the sensor still holds what it wrote");
+        "Put back the EEPROM bytes of the newest operation that is no undo and was not undone "
+        "(or of ID), after checking that each still holds a value the operation found or wrote");
     undo->add_option("ID", o->id, "Operation id from 'kvtool history'");
     undo->add_flag("--force", o->force,
                    "Write the old bytes even where the sensor holds something else since");
