@@ -30,17 +30,6 @@ std::string utcNow() {
     return text;
 }
 
-std::vector<std::uint8_t> readWhole(kvcom3::clsAdressLevel& level, std::uint8_t memType,
-                                    std::int32_t size) {
-    std::vector<std::uint8_t> bytes;
-    if (size <= 0) return bytes;
-    level.ReadFromSensor(0, size, memType, kvcom3::kvReadFromSensor);
-    bytes.reserve(static_cast<std::size_t>(size));
-    for (std::int32_t a = 0; a < size; ++a)
-        bytes.push_back(static_cast<std::uint8_t>(level.Value(a, 1, memType)));
-    return bytes;
-}
-
 std::string describe(const kvcom3::JournalSensor& s) {
     return "platform " + std::to_string(s.platform) + ", part " + std::to_string(s.part) +
            ", serial " + std::to_string(s.serial) + ", EEPROM " + std::to_string(s.eepromSize);
@@ -78,13 +67,8 @@ void addBackup(CLI::App& app, CommandList& commands) {
         "diagnosis; restore writes EEPROM only.\n"
         "Example: kvtool --device /dev/ttyUSB0 backup sensor-15212345.kvbackup");
     commands.add(backup, [file](Session& s) {
-        auto level = s.sensor->AdressLevel();
-        kvcom3::SensorBackup b;
-        b.sensor = kvcom3::journalSensor(*level);
-        b.program = "kvtool";
-        b.time = utcNow();
-        b.eeprom = readWhole(*level, kvcom3::kvEEPROM, b.sensor.eepromSize);
-        b.ram = readWhole(*level, kvcom3::kvRAM, level->MemSize(kvcom3::kvRAM));
+        const kvcom3::SensorBackup b =
+            kvcom3::backupSensor(*s.sensor->AdressLevel(), "kvtool", utcNow());
         kvcom3::writeSensorBackup(*file, b);
         if (s.json)
             s.out << JsonObject()
@@ -130,7 +114,7 @@ void addRestore(CLI::App& app, CommandList& commands) {
                                            std::to_string(b.sensor.serial) + ", the sensor's is " +
                                            std::to_string(sensor.serial) +
                                            "; --other-sensor copies it anyway");
-        const auto now = readWhole(*level, kvcom3::kvEEPROM, sensor.eepromSize);
+        const auto now = kvcom3::readWholeMemory(*level, kvcom3::kvEEPROM, sensor.eepromSize);
         const auto keep = serialAddresses(sensor);
         std::vector<std::int32_t> differing;
         for (std::int32_t a = 0; a < sensor.eepromSize; ++a) {
@@ -207,7 +191,7 @@ void addDiff(CLI::App& app, CommandList& commands) {
         if (b.sensor.serial != sensor.serial)
             std::cerr << "kvtool: " << *file << " is the backup of serial number "
                       << b.sensor.serial << ", the sensor's is " << sensor.serial << '\n';
-        const auto now = readWhole(*level, kvcom3::kvEEPROM, sensor.eepromSize);
+        const auto now = kvcom3::readWholeMemory(*level, kvcom3::kvEEPROM, sensor.eepromSize);
         std::map<std::int32_t, Cell> cells;
         collectCells(*s.sensor->ArrayLevel()->Nodes(), sensor.eepromSize, cells);
         for (std::int32_t a = 0; a < sensor.eepromSize;) {

@@ -2,7 +2,6 @@
 #include <cctype>
 #include <cstdio>
 #include <memory>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -13,6 +12,7 @@
 #include "kvcal3/ISensCalibration.h"
 #include "kvcal3/TerminalInteraction.h"
 #include "kvcal3/UserInteraction.h"
+#include "kvcom3/ChangedCells.h"
 #include "kvcom3/Enums.h"
 #include "kvcom3/Journal.h"
 #include "kvcom3/KvError.h"
@@ -120,79 +120,6 @@ void addProcedures(CLI::App& app, CommandList& commands) {
     });
 }
 
-// An EEPROM cell of the map a procedure changed.
-struct ChangedCell {
-    std::shared_ptr<kvcom3::kvArrayNode> cell;
-    std::int32_t before = 0;
-    std::int32_t after = 0;
-};
-
-void collectEeprom(const kvcom3::kvArrayNodes& nodes,
-                   std::vector<std::shared_ptr<kvcom3::kvArrayNode>>& cells) {
-    for (const auto& node : nodes) {
-        if (node->MemType() == kvcom3::kvEEPROM && node->NrOfBytes() > 0) cells.push_back(node);
-        if (node->Nodes()) collectEeprom(*node->Nodes(), cells);
-    }
-}
-
-std::vector<std::shared_ptr<kvcom3::kvArrayNode>> eepromCells(kvcom3::ISensMem& sensor) {
-    std::vector<std::shared_ptr<kvcom3::kvArrayNode>> cells;
-    collectEeprom(*sensor.ArrayLevel()->Nodes(), cells);
-    return cells;
-}
-
-// Without the journal the whole EEPROM is read before, so that every cell a procedure writes has
-// a value before and after to compare, without one transfer per cell.
-std::vector<ChangedCell> eepromSnapshot(kvcom3::ISensMem& sensor) {
-    auto level = sensor.AdressLevel();
-    level->ReadFromSensor(0, sensor.MemSize(kvcom3::enmEEPROM), kvcom3::kvEEPROM,
-                          kvcom3::kvReadFromSensor);
-    std::vector<ChangedCell> cells;
-    for (const auto& cell : eepromCells(sensor)) cells.push_back({cell, cell->Value(false), 0});
-    return cells;
-}
-
-std::vector<ChangedCell> changedSince(std::vector<ChangedCell> snapshot) {
-    std::vector<ChangedCell> changed;
-    for (ChangedCell& c : snapshot) {
-        c.after = c.cell->Value(false);
-        if (c.after != c.before) changed.push_back(c);
-    }
-    return changed;
-}
-
-// With the journal the procedure's own writes tell which cells changed and what they held: the
-// old bytes go into the image for a moment to give each cell's value before.
-std::vector<ChangedCell> changedFromJournal(kvcom3::ISensMem& sensor) {
-    std::vector<ChangedCell> changed;
-    const auto place = kvcom3::lastJournalOperation();
-    if (!place) return changed;
-    std::vector<kvcom3::JournalByte> bytes;
-    for (const auto& op : kvcom3::journalOperations(kvcom3::readJournal(place->file)))
-        if (op.id == place->operation) bytes = op.changes();
-    if (bytes.empty()) return changed;
-    auto level = sensor.AdressLevel();
-    const std::int32_t size = sensor.MemSize(kvcom3::enmEEPROM);
-    std::set<std::int32_t> touched;
-    for (const auto& b : bytes) touched.insert(b.address);
-    for (const auto& cell : eepromCells(sensor)) {
-        const std::int32_t start = cell->Adr() & (size - 1);
-        auto hit = touched.lower_bound(start);
-        if (hit != touched.end() && *hit < start + cell->NrOfBytes())
-            changed.push_back({cell, 0, cell->Value(false)});
-    }
-    auto put = [&](bool old) {
-        for (const auto& b : bytes)
-            level->LetValue(b.address, 1, kvcom3::kvEEPROM, false, 0, kvcom3::kvLSByteAtHighAdress,
-                            old ? b.before : b.after);
-    };
-    put(true);
-    for (ChangedCell& c : changed) c.before = c.cell->Value(false);
-    put(false);
-    std::erase_if(changed, [](const ChangedCell& c) { return c.before == c.after; });
-    return changed;
-}
-
 struct CalibrateOptions {
     std::string procedure;
     std::vector<std::string> inputs;
@@ -241,18 +168,19 @@ void calibrate(Session& s, const CalibrateOptions& o) {
     auto procedure = scope.calibration.GetProcedure(o.procedure);
     fillInputs(*procedure, o.inputs);
     const bool journaled = kvcom3::journalEnabled();
-    std::vector<ChangedCell> snapshot;
-    if (!journaled) snapshot = eepromSnapshot(*s.sensor);
+    std::vector<kvcom3::ChangedCell> snapshot;
+    if (!journaled) snapshot = kvcom3::eepromSnapshot(*s.sensor);
     if (o.showReadings) procedure->ShowReadings();
     kvcom3::setJournalOperation("calibrate " + procedure->Key);
     const kvcom3::Variant result = procedure->Run();
-    const std::vector<ChangedCell> changed =
-        journaled ? changedFromJournal(*s.sensor) : changedSince(std::move(snapshot));
+    const std::vector<kvcom3::ChangedCell> changed =
+        journaled ? kvcom3::changedByLastOperation(*s.sensor)
+                  : kvcom3::changedSince(std::move(snapshot));
 
     std::string changedJson;
     if (!s.json) s.out << procedure->Key << " done\n";
     if (!s.json && !result.isEmpty()) s.out << "result: " << result.toString() << '\n';
-    for (const ChangedCell& c : changed) {
+    for (const kvcom3::ChangedCell& c : changed) {
         if (s.json) {
             changedJson += (changedJson.empty() ? "" : ",") + JsonObject()
                                                                   .text("key", c.cell->Key())

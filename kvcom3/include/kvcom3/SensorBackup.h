@@ -10,6 +10,8 @@
 
 namespace kvcom3 {
 
+class clsAdressLevel;
+
 // A sensor's whole EEPROM and RAM with its identity, as one text file people can diff:
 //
 //   # kvsensor backup, format 1
@@ -44,5 +46,14 @@ SensorBackup parseSensorBackup(std::string_view text, const std::string& name);
 void writeSensorBackup(const std::filesystem::path& file, const SensorBackup& backup);
 // 53 for a missing file, 70 or 75 when it cannot be read, and the errors of parseSensorBackup.
 SensorBackup readSensorBackup(const std::filesystem::path& file);
+
+// The whole of one memory (kvEEPROM, kvRAM) read from the sensor into the image and handed back;
+// nothing for a size of 0 or less. The level's errors.
+std::vector<std::uint8_t> readWholeMemory(clsAdressLevel& level, std::uint8_t memType,
+                                          std::int32_t size);
+
+// The connected sensor's identity, EEPROM and RAM as a backup made by `program` at `time`; the
+// level's errors.
+SensorBackup backupSensor(clsAdressLevel& level, std::string program, std::string time);
 
 }  // namespace kvcom3
