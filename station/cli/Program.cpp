@@ -110,7 +110,7 @@ int runProgram(int argc, char** argv) {
                          "One JSON event a line on stdout, for a supervising program");
     runCommand->footer(
         "Exit status: 0 every position passed, 1 a position failed or was interrupted, 2 the "
-        "recipe was refused, 3 the records could not be written, 130 stopped by Ctrl-C.\n"
+        "recipe was refused, 3 the records could not be written, 4 stopped by Ctrl-C.\n"
         "Example: kvstation run station.toml --operator anna");
 
     std::string checkFile;

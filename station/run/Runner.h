@@ -18,7 +18,7 @@ inline constexpr int kAllPassed = 0;
 inline constexpr int kSomeFailed = 1;
 inline constexpr int kRefused = 2;
 inline constexpr int kRecordsFailed = 3;
-inline constexpr int kInterruptedRun = 130;
+inline constexpr int kInterruptedRun = 4;
 
 // Runs the recipe: the run is recorded, every line gets a worker process of its own, and their
 // events become the progress on `out`; Ctrl-C is passed to every worker, a second one ends them

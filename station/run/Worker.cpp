@@ -124,6 +124,8 @@ class LineRun {
     // station half written; what happened goes with the error, so the record says whether
     // `kvtool undo` is still needed. Completed steps stay: they are in the record.
     static void putBack(kvcom3::ISensMem& sensor, PositionRecord& p) {
+        // The put-back must not be cancelled in its turn by the Ctrl-C that cut the write.
+        kvcom3::setEventPump(nullptr);
         const auto back = kvcom3::rollBackLastOperation(*sensor.AdressLevel());
         if (back.result != kvcom3::JournalRollBack::Result::Nothing)
             p.errorText += "; " + back.message();
