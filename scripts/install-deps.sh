@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libcli11-dev nlohmann-json3-dev
+  libtomlplusplus-dev libsqlitecpp-dev libsqlite3-dev
   libmodbus-dev mbpoll socat xvfb clang-format
   clang libclang-rt-14-dev valgrind ccache
   pybind11-dev python3-dev python3-pytest
