@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -32,10 +33,19 @@ class Parser {
         if (!lines) fail(root, "the recipe names no [[line]]");
         for (const auto& table : tables(*lines, "line")) recipe.lines.push_back(readLine(table));
         std::set<std::string> names;
-        for (std::size_t i = 0; i < recipe.lines.size(); ++i)
-            if (!names.insert(recipe.lines[i].name).second)
+        std::map<std::string, std::string> wires;
+        for (std::size_t i = 0; i < recipe.lines.size(); ++i) {
+            const RecipeLine& line = recipe.lines[i];
+            if (!names.insert(line.name).second)
+                fail(tables(*lines, "line")[i], "line name '" + line.name + "' is used twice");
+            // Two workers cannot share one adapter.
+            const std::string wire =
+                line.device.empty() ? "port " + std::to_string(line.port) : line.device;
+            const auto [at, added] = wires.emplace(wire, line.name);
+            if (!added)
                 fail(tables(*lines, "line")[i],
-                     "line name '" + recipe.lines[i].name + "' is used twice");
+                     "line '" + line.name + "' uses " + wire + " of line '" + at->second + "'");
+        }
         const auto* steps = root.get("step");
         if (!steps) fail(root, "the recipe names no [[step]]");
         for (const auto& table : tables(*steps, "step")) recipe.steps.push_back(readStep(table));

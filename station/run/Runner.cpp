@@ -91,10 +91,17 @@ int runStation(const RunOptions& options, std::ostream& out, std::ostream& err) 
 
     SignalCounter counter;
     std::vector<std::unique_ptr<WorkerProcess>> workers;
-    for (std::size_t i = 0; i < recipe.lines.size(); ++i)
-        workers.push_back(std::make_unique<WorkerProcess>(
-            std::vector<std::string>{"worker", options.recipe, "--line", std::to_string(i), "--run",
-                                     run.id, "--db", options.db}));
+    try {
+        for (std::size_t i = 0; i < recipe.lines.size(); ++i)
+            workers.push_back(std::make_unique<WorkerProcess>(
+                std::vector<std::string>{"worker", options.recipe, "--line", std::to_string(i),
+                                         "--run", run.id, "--db", options.db}));
+    } catch (const std::runtime_error& e) {
+        // The workers already started end with the list; none has reached a sensor yet.
+        err << "kvstation: " << e.what() << '\n';
+        workers.clear();
+        return kSomeFailed;
+    }
     Progress progress(recipe, modeFor(options.json), out);
 
     std::vector<bool> open(workers.size(), true);
