@@ -129,7 +129,8 @@ TEST_P(StationRun, EveryPositionOfBothLinesIsRecorded) {
     EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 1 + 1 + 2) << csv.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Database, StationRun, ::testing::Values("sqlite", "postgresql"));
+INSTANTIATE_TEST_SUITE_P(Database, StationRun, ::testing::Values("sqlite", "postgresql"),
+                         [](const auto& info) { return info.param; });
 
 }  // namespace
 }  // namespace station_test
