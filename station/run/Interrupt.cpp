@@ -22,6 +22,9 @@ void watchForInterrupt() {
     action.sa_flags = 0;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A station that went away takes the events, not the worker: it finishes the position
+    // under way and its records.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 bool interrupted() {
