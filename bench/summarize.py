@@ -185,6 +185,14 @@ def main():
         row("kvworkbench: longest the window went without handling its events during that load",
             f"{wb['longest_stall_ms']:.1f} ms", "< 100 ms", wb["longest_stall_ms"] < 100)
 
+    lines = {int(name.split("/")[1]): b for name, b in runs.items()
+             if name.split("/")[0] == "BM_StationLines"}
+    if 1 in lines and 4 in lines:
+        rates = ", ".join(f"{n}: {lines[n]['sensors_per_hour']:.0f}" for n in sorted(lines))
+        ratio = lines[4]["sensors_per_hour"] / lines[1]["sensors_per_hour"]
+        row(f"kvstation, sensors finished per hour over 1, 2, 4 lines of line-rate kvsim sensors "
+            f"({rates}): 4 lines / 1 line", f"{ratio:.2f}", ">= 3.6", ratio >= 3.6)
+
     print("| Figure | Measured | Goal | |")
     print("|---|---|---|---|")
     print("\n".join(rows))

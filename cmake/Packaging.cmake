@@ -48,8 +48,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Tools and libraries for the maker's CO2, temperature, humidity, O2 and CO sensors on a serial "
     "line (KVBUS or Modbus RTU): the libraries kvcom3 (communication, memory map, values with "
     "units) and kvcal3 (calibrations) with their headers, CMake and pkg-config files. The "
-    "programs: kvtool for scripts, the desktop workbench kvworkbench, the service tool ThermAdjust "
-    "and kvsim, a virtual sensor on a pseudo-terminal. The Python module kvsensor gives scripts "
+    "programs: kvtool for scripts, the production station kvstation (recipes over several "
+    "lines, records in SQLite or PostgreSQL), the desktop workbench kvworkbench, the service tool "
+    "ThermAdjust and kvsim, a virtual sensor on a pseudo-terminal. The Python module kvsensor gives scripts "
     "the same objects.")
 # The programs' compiled-in data folders (sensor profiles, definition files) follow the
 # configured prefix, so the package installs there too: configure with -DCMAKE_INSTALL_PREFIX=/usr.

@@ -99,6 +99,9 @@ check_installation() {
   [ -x "$at/bin/kvworkbench" ] || fail "no kvworkbench program"
   "$at/bin/kvworkbench" --help >/dev/null || fail "kvworkbench --help"
   [ -f "$at/share/man/man1/kvtool.1" ] || fail "no kvtool manual page"
+  [ -f "$at/share/man/man1/kvstation.1" ] || fail "no kvstation manual page"
+  "$at/bin/kvstation" check "$at/share/kvsensor/examples/station.toml" >/dev/null ||
+    fail "kvstation does not accept its installed example recipe"
   [ -f "$at/lib/udev/rules.d/99-kv-usb-serial-latency.rules" ] || fail "no udev latency rule"
 
   cmake -S tests/consumer -B "$consumer" -G Ninja -DCMAKE_PREFIX_PATH="$at" >/dev/null

@@ -5,13 +5,13 @@
 
 namespace kvcal3 {
 
-kvcom3::Variant kvCalProcedure::Run() {
-    struct Algorithm {
+kvCalProcedure::Algorithm kvCalProcedure::AlgorithmFor(std::string_view key) {
+    struct Entry {
         std::string_view key;
-        void (*run)(kvCalProcedure&);
+        Algorithm run;
     };
     // Keys are compared exactly, letter case included; a key that is not listed runs nothing.
-    static constexpr Algorithm kAlgorithms[] = {
+    static constexpr Entry kAlgorithms[] = {
         {"cpCO2ZeroCal", [](kvCalProcedure& p) { p.CO2ZeroCal(); }},
         {"cpCO2SpanCal", [](kvCalProcedure& p) { p.CO2SpanCal(); }},
         {"cpRHcal", [](kvCalProcedure& p) { p.SpaceRH_Cal(); }},
@@ -24,12 +24,17 @@ kvcom3::Variant kvCalProcedure::Run() {
         {"cpCOZeroCal", COZeroCal},
         {"cpCOZeroCalFigaro", COZeroCalFigaro},
     };
-    for (const Algorithm& algorithm : kAlgorithms) {
-        if (algorithm.key == Key) {
-            algorithm.run(*this);
-            break;
-        }
-    }
+    for (const Entry& entry : kAlgorithms)
+        if (entry.key == key) return entry.run;
+    return nullptr;
+}
+
+bool kvCalProcedure::HasAlgorithm(std::string_view key) {
+    return AlgorithmFor(key) != nullptr;
+}
+
+kvcom3::Variant kvCalProcedure::Run() {
+    if (const Algorithm run = AlgorithmFor(Key)) run(*this);
     return {};
 }
 

@@ -1,8 +1,5 @@
 #include "journal/JournalWrite.h"
 
-#include <chrono>
-#include <cstdio>
-#include <ctime>
 #include <optional>
 #include <set>
 #include <vector>
@@ -10,6 +7,7 @@
 #include "journal/JournalFile.h"
 #include "journal/JournalState.h"
 #include "kvcom3/Journal.h"
+#include "kvcom3/UtcTime.h"
 #include "kvcom3/clsAdressLevel.h"
 #include "link/MemoryImage.h"
 #include "link/SensorIdentity.h"
@@ -18,21 +16,6 @@
 namespace kvcom3 {
 
 namespace {
-
-std::string utcNow() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-        1000;
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
-    char fraction[8];
-    std::snprintf(fraction, sizeof fraction, ".%03dZ", static_cast<int>(millis));
-    return std::string(text) + fraction;
-}
 
 // The addresses the write will send: those it selects and, where EEPROM goes by words, the
 // other byte of each word, which goes out with the value the image holds for it.
@@ -132,7 +115,7 @@ JournalWrite JournalWrite::begin(clsAdressLevel& level, MemoryImage& image, std:
 
     const auto file = journalFile(s.directory, record.sensor);
     if (s.operationId && s.operationFile == file) record.operation = *s.operationId;
-    record.time = utcNow();
+    record.time = utcTimestamp();
     record.program = s.program;
     record.operationText = s.operation;
     write.id_ = appendJournalLine(file, line);
@@ -147,7 +130,7 @@ void JournalWrite::done() {
     JournalLine line;
     line.kind = JournalLine::Kind::Done;
     line.of = id_;
-    line.record.time = utcNow();
+    line.record.time = utcTimestamp();
     // Not synced: a mark lost in a crash shows a finished write as interrupted, and undo takes
     // either; the write itself waits for one sync only.
     appendJournalLine(file_, line, false);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "kvcal3/kvCalProcInput.h"
 
@@ -98,8 +99,15 @@ class kvCalProcedure : public kvcom3::VariantObject {
     // input that is not a number, 6 and 11 from the arithmetic, 70 or 75 for a heater log that
     // cannot be written, and the sensor's errors.
     kvcom3::Variant Run();
+    // Whether Run carries out an algorithm for this key (compared exactly, letter case
+    // included), so a caller can refuse a key that would run nothing before a sensor is near.
+    static bool HasAlgorithm(std::string_view key);
 
   private:
+    using Algorithm = void (*)(kvCalProcedure&);
+    // The algorithm of a key, null for a key without one.
+    static Algorithm AlgorithmFor(std::string_view key);
+
     void SpaceTempOffsetAdjust();
     void CO2ZeroCal();
     void CO2BackgroundCal();
