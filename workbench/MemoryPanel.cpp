@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <map>
+#include <set>
+#include <tuple>
 #include <utility>
 
 #include "Activity.h"
@@ -84,11 +86,14 @@ bool MemoryPanel::readMemory() {
             const auto [first, end] = span->second;
             level->ReadFromSensor(first, end - first, memory, kvcom3::kvReadFromSensor);
         }
-        // Register spaces have no size to read whole: their cells are read one by one.
+        // Register spaces have no size to read whole: their cells are read one by one, and the
+        // bit fields that share a register with others take it from the first read.
+        std::set<std::tuple<std::uint8_t, std::int32_t, std::int32_t>> read;
         for (const kvcom3::kvArrayNode* cell : model->cells()) {
             if (cell->NrOfBytes() == 0 ||
                 (cell->MemType() != kvcom3::kvMBIR && cell->MemType() != kvcom3::kvMBHR))
                 continue;
+            if (!read.emplace(cell->MemType(), cell->Adr(), cell->NrOfBytes()).second) continue;
             if (activity_.cancelRequested())
                 throw kvcom3::KvError(kCancelled, "Cancel was selected");
             cell->Value(true);

@@ -2,10 +2,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSortFilterProxyModel>
 #include <QTest>
 
 #include "ConnectPanel.h"
+#include "FrameLogModel.h"
+#include "FrameLogPane.h"
 #include "MainWindow.h"
 #include "MemoryMapModel.h"
 #include "MemoryPanel.h"
@@ -46,6 +49,27 @@ TEST_F(Workbench, MemoryTableShowsEveryCellWithTheSensorsValue) {
 
     QTest::mouseClick(window.connectPanel->disconnectButton, Qt::LeftButton);
     EXPECT_EQ(panel.model->rowCount(), 0);
+    EXPECT_TRUE(window.close());
+}
+
+TEST_F(Workbench, MemoryReadAsksForEachModbusRegisterOnce) {
+    startSensor({}, "modbus");
+    MainWindow window;
+    window.show();
+    ASSERT_TRUE(window.connectTo({QString::fromStdString(sensor->path()), 1, true, -1, 0, 0}));
+    const FrameLogModel& log = *window.frameLog->model;
+    window.frameLog->model->clear();
+    QTest::mouseClick(window.memoryPanel->readButton, Qt::LeftButton);
+    ASSERT_EQ(window.messageLabel->text(), "Reading the memory: done");
+    // Bit fields share their register with others; the register still goes out once.
+    QSet<QString> asked;
+    for (int row = 0; row < log.rowCount(); ++row) {
+        const QString meaning = log.index(row, FrameLogModel::Meaning).data().toString();
+        if (!meaning.contains(" registers ")) continue;
+        EXPECT_FALSE(asked.contains(meaning)) << meaning.toStdString();
+        asked.insert(meaning);
+    }
+    EXPECT_FALSE(asked.isEmpty());
     EXPECT_TRUE(window.close());
 }
 
