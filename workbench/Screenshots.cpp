@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QDockWidget>
+#include <QDoubleSpinBox>
 #include <QEventLoop>
 #include <QPixmap>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 #include <cstdio>
 
 #include "MainWindow.h"
+#include "ScopePanel.h"
 
 namespace {
 
@@ -18,10 +20,19 @@ QString fileName(QString title) {
 }
 
 // Lets the window lay out and paint what it was just asked to show.
-void settle() {
+void settle(int milliseconds = 300) {
     QEventLoop loop;
-    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// The scope shows a short recording of the temperature and the humidity.
+void record(ScopePanel& scope) {
+    if (!scope.addObjects({"foChannelValue4", "foChannelValue6"})) return;
+    scope.interval->setValue(0.2);
+    if (!scope.start()) return;
+    settle(4000);
+    scope.stop();
 }
 
 bool save(QWidget& widget, const QDir& folder, const QString& title) {
@@ -48,6 +59,7 @@ bool saveScreenshots(MainWindow& window, const QString& folder) {
         // pressed first (a click returns once the read has ended; reading changes nothing).
         for (QPushButton* button : window.tabs->widget(tab)->findChildren<QPushButton*>())
             if (button->text().startsWith("Read") && button->isEnabled()) button->click();
+        if (auto* scope = qobject_cast<ScopePanel*>(window.tabs->widget(tab))) record(*scope);
         settle();
         ok = save(window, dir, window.tabs->tabText(tab)) && ok;
     }
