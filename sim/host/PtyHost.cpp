@@ -167,14 +167,19 @@ void PtyHost::serve() {
             return;
         }
 
-        auto timeout = std::chrono::duration_cast<std::chrono::milliseconds>(kWorldTick);
+        // Woken to the microsecond: a paced byte or a reply waits for its own time, not for the
+        // next whole millisecond, so the line's timing is the sensor's and not the host's.
+        std::chrono::nanoseconds timeout = kWorldTick;
         if (auto next = line_->nextDue()) {
-            auto until = std::chrono::ceil<std::chrono::milliseconds>(*next - now());
-            timeout = std::clamp(until, std::chrono::milliseconds{1}, timeout);
+            const auto until = std::chrono::duration_cast<std::chrono::nanoseconds>(*next - now());
+            timeout =
+                std::clamp<std::chrono::nanoseconds>(until, std::chrono::microseconds{20}, timeout);
         }
+        const timespec wait{static_cast<time_t>(timeout.count() / 1'000'000'000),
+                            static_cast<long>(timeout.count() % 1'000'000'000)};
         pollfd fds[2] = {{master_, static_cast<short>(POLLIN | (outbox.empty() ? 0 : POLLOUT)), 0},
                          {wake_[0], POLLIN, 0}};
-        const int ready = ::poll(fds, 2, static_cast<int>(timeout.count()));
+        const int ready = ::ppoll(fds, 2, &wait, nullptr);
         if (ready < 0 && errno != EINTR) fail("poll");
         if (ready > 0 && (fds[0].revents & POLLHUP) && !(fds[0].revents & POLLIN)) {
             // Nobody can hang up our own slave handle; should it happen, wait for stop only.
