@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -25,13 +26,14 @@ namespace fs = std::filesystem;
 
 // Sensors on ptys reached through links in a directory of their own; sensor i is also
 // KVCOM3_PORT_<5+i>. "{i}" in an argument stands for sensor i's link, "{empty}" for an empty
-// directory (a /dev and /sys without serial ports).
+// directory (a /dev and /sys without serial ports), "{file}" for a plain file.
 class Bench {
   public:
     explicit Bench(const std::vector<std::vector<std::string>>& sensors) {
         std::string pattern = (fs::temp_directory_path() / "kvtool-scan-XXXXXX").string();
         dir_ = ::mkdtemp(pattern.data());
         fs::create_directory(dir_ / "empty");
+        std::ofstream(dir_ / "file") << "no serial port\n";
         for (std::size_t i = 0; i < sensors.size(); ++i) {
             std::vector<std::string> args = sensors[i];
             args.insert(args.end(), {"--no-noise", "--link", link(i)});
@@ -45,19 +47,26 @@ class Bench {
 
     std::string link(std::size_t i) const { return (dir_ / ("s" + std::to_string(i))).string(); }
 
-    RunResult scan(std::vector<std::string> args) const {
-        std::vector<std::string> env;
+    RunResult scan(std::vector<std::string> args, std::vector<std::string> env = {}) const {
         for (std::size_t i = 0; i < sims_.size(); ++i)
-            env.push_back("KVCOM3_PORT_" + std::to_string(5 + i) + "=" + link(i));
-        for (std::string& arg : args) {
-            for (std::size_t i = 0; i < sims_.size(); ++i)
-                if (arg == "{" + std::to_string(i) + "}") arg = link(i);
-            if (arg == "{empty}") arg = (dir_ / "empty").string();
+            env.push_back("KVCOM3_PORT_" + std::to_string(5 + i) + "={" + std::to_string(i) + "}");
+        for (auto* list : {&args, &env}) {
+            for (std::string& arg : *list) {
+                for (std::size_t i = 0; i < sims_.size(); ++i)
+                    replace(arg, "{" + std::to_string(i) + "}", link(i));
+                replace(arg, "{empty}", (dir_ / "empty").string());
+                replace(arg, "{file}", (dir_ / "file").string());
+            }
         }
         return kvtool(args, env);
     }
 
   private:
+    static void replace(std::string& text, const std::string& from, const std::string& to) {
+        if (const std::size_t at = text.find(from); at != std::string::npos)
+            text.replace(at, from.size(), to);
+    }
+
     fs::path dir_;
     std::vector<std::unique_ptr<VirtualSensor>> sims_;
 };
@@ -66,9 +75,11 @@ struct FindCase {
     const char* name;
     std::vector<std::vector<std::string>> sensors;
     std::vector<std::string> args;
+    std::vector<std::string> env;
     // One row per sensor found, in order: "LINK PORTS PROTOCOL BOARD:POSITION PLATFORM", with the
     // index of the sensor's link and "-" for no position.
     std::vector<std::string> rows;
+    int status;
 };
 
 TEST(KvtoolScan, FindsTheSensorsBehindTheMultiplexerAndOnEveryPort) {
@@ -77,17 +88,27 @@ TEST(KvtoolScan, FindsTheSensorsBehindTheMultiplexerAndOnEveryPort) {
          {{"--sensor", "p8-co2-temp-rh@1:1", "--sensor", "p7-pv1@1:3"}},
          {"--json", "--device", "{0}", "--board", "1", "--positions", "1-3", "scan", "--protocol",
           "kvbus"},
-         {"0 [1] kvbus 1:1 8", "0 [1] kvbus 1:3 7"}},
+         {},
+         {"0 [1] kvbus 1:1 8", "0 [1] kvbus 1:3 7"},
+         0},
         {"two ptys, one protocol each",
          {{"--profile", "p8-co2-temp-rh"}, {"--profile", "p7-pv1", "--protocol", "modbus"}},
          {"--json", "scan", "--all-ports", "--dev-root", "{empty}", "--sys-root", "{empty}"},
-         {"0 [5] kvbus - 8", "1 [6] modbus - 7"}},
+         {},
+         {"0 [5] kvbus - 8", "1 [6] modbus - 7"},
+         0},
+        {"a file that is no serial port beside a sensor",
+         {{"--profile", "p8-co2-temp-rh", "--protocol", "modbus"}},
+         {"--json", "scan", "--all-ports", "--dev-root", "{empty}", "--sys-root", "{empty}"},
+         {"KVCOM3_PORT_4={file}"},
+         {"0 [5] modbus - 8"},
+         1},
     };
     for (const FindCase& c : cases) {
         SCOPED_TRACE(c.name);
         const Bench bench(c.sensors);
-        const RunResult result = bench.scan(c.args);
-        ASSERT_EQ(result.status, 0) << result.err;
+        const RunResult result = bench.scan(c.args, c.env);
+        ASSERT_EQ(result.status, c.status) << result.err;
         const auto found = nlohmann::json::parse(result.out);
         std::vector<std::string> rows;
         for (const auto& row : found) {

@@ -199,6 +199,8 @@ class Scan {
             }
         }
         kvcom3::setEventPump(nullptr);
+        // A scan that failed and found nothing has nothing to say but its errors.
+        if (failed_ && found_.empty()) return 1;
         if (asJson) {
             out << "[\n";
             for (std::size_t i = 0; i < found_.size(); ++i)
@@ -334,7 +336,8 @@ void addScanCommand(CLI::App& app, CommandList& commands, const ConnectionOption
         "options --port, --device, --board with --position or --positions say where to look; "
         "--protocol and --id before the command are taken when scan's own are not given.\n"
         "Exit status: 0 when the scan ran through (whether or not a sensor answered), 1 when a "
-        "device could not be opened or a place answered with an error (on stderr).\n"
+        "device could not be opened or a place answered with an error (on stderr; the table "
+        "then lists only what other places found).\n"
         "Example: kvtool scan --all-ports\n"
         "Example: kvtool --device /dev/ttyUSB0 scan --protocol modbus --ids 1-10,247\n"
         "Example: kvtool --json --board 1 --positions 1-8 scan --protocol kvbus   (one array)");
