@@ -264,14 +264,11 @@ class Scan {
             return true;
         } catch (const kvcom3::KvError& e) {
             if (nobodyThere(e.number())) return true;
-            if (e.number() == kCancel) {
-                cancelled_ = true;
-                failed_ = true;
-                return false;
-            }
             if (deviceFailed(e.number())) throw;
             report(line.path + " " + placeText(place), e);
-            return true;
+            // Ctrl-C ends the whole scan, not just the place it came during.
+            cancelled_ = e.number() == kCancel;
+            return !cancelled_;
         }
     }
 
