@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <regex>
@@ -101,11 +102,29 @@ TEST_F(KvtoolDeviceReturn, WatchWaitsForTheSameLinkNameAndGoesOn) {
     }
 }
 
-TEST_F(KvtoolDeviceReturn, AnyOtherCommandEndsWithError75) {
+// Only a watch waits, and only for a device that went away.
+TEST_F(KvtoolDeviceReturn, EverythingElseEndsWithError75AtOnce) {
+    const std::string file = (dir_ / "file").string();
+    std::ofstream(file) << "no serial port\n";
+    struct Case {
+        const char* name;
+        std::string device;
+        std::vector<std::string> command;
+    };
+    const Case cases[] = {
+        {"a reading command whose device goes away", link_, {"get", "foChannelValue4"}},
+        {"a watch whose device stays but fails", file, {"watch", "raPart"}},
+    };
     plugIn({"--fault", "unplug@2"});
-    const RunResult result = kvtool({"--no-journal", "--device", link_, "get", "foChannelValue4"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_THAT(result.err, HasSubstr("error 75: "));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args{"--no-journal", "--device", c.device};
+        args.insert(args.end(), c.command.begin(), c.command.end());
+        const RunResult result = kvtool(args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_THAT(result.err, HasSubstr("error 75: "));
+    }
 }
 
 }  // namespace

@@ -80,10 +80,12 @@ bool awaitReturn(Session& s, kvcom3::DeviceReturn& device, const kvcom3::KvError
     printLine(s, timestamp(),
               "sensor gone since " + since + " (" + failure + "), waiting for " + device.name(),
               "gone", gone);
-    while (!device.back()) {
+    // The first look comes after a pause too: a device that keeps failing as soon as it is back
+    // costs a few lines a second, not a busy loop.
+    do {
         if (interruptRequested()) return false;
         waitFor(kvcom3::Deadline(kLookInterval));
-    }
+    } while (!device.back());
     kvcom3::ISensMem& sensor = *s.sensor;
     // A new connection: the sensor behind the device may be another one.
     sensor.Connect(sensor.ComPort(), sensor.ComID(), sensor.ComIDx(), sensor.ComIDy());
