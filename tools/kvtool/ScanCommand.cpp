@@ -17,7 +17,6 @@
 #include "Session.h"
 #include "TraceLines.h"
 #include "kvcom3/Clock.h"
-#include "kvcom3/Enums.h"
 #include "kvcom3/ISensMem.h"
 #include "kvcom3/KvError.h"
 #include "kvcom3/PortScan.h"
@@ -190,7 +189,6 @@ class Scan {
         Reporter reporter(sensor_, std::cerr, connection_.log, false);
         cancelOnInterrupt(sensor_);
         if (connection_.trace) traceFrames(std::cerr);
-        sensor_.LetLeavePortOpen(true);
         {
             const kvcom3::ScanAttempts shortened;
             for (const Line& line : linesToScan(connection_, options_)) {
@@ -237,13 +235,11 @@ class Scan {
     }
 
     void scanLine(const Line& line) {
-        const auto port = static_cast<std::int16_t>(connection_.port);
         try {
-            kvcom3::bindPort(port, line.path);
             for (const Place& place : places()) {
                 if (!tryPlace(line, place)) break;
             }
-            sensor_.ClosePort(port);
+            closeConnection(sensor_, connection_);
         } catch (const kvcom3::KvError& e) {
             report(line.path, e);
         }
@@ -251,12 +247,14 @@ class Scan {
 
     // Whether the line's next place is worth trying.
     bool tryPlace(const Line& line, const Place& place) {
-        sensor_.LetProtokoll(place.protocol == "modbus" ? kvcom3::kvMB : kvcom3::kvKV);
-        // The board travels as a 16-bit word; numbers above 32767 keep their bits.
-        sensor_.Connect(
-            static_cast<std::int16_t>(connection_.port), static_cast<std::int16_t>(place.id),
-            static_cast<std::int16_t>(place.position.value_or(0)),
-            static_cast<std::int16_t>(static_cast<std::uint16_t>(place.board.value_or(0))));
+        // Connected as every other command connects, so the line options hold here too.
+        ConnectionOptions at = connection_;
+        at.device = line.path;
+        at.protocol = place.protocol;
+        at.id = place.id;
+        at.board = place.board.value_or(0);
+        at.position = place.position.value_or(0);
+        openConnection(sensor_, at);
         try {
             Found f{line.path, line.ports, place, sensor_.Platform(), sensor_.PartNr(), {}};
             f.serial = sensor_.SerialNr(true);
@@ -277,7 +275,7 @@ class Scan {
                   << '\n';
         failed_ = true;
         try {
-            sensor_.ClosePort(static_cast<std::int16_t>(connection_.port));
+            closeConnection(sensor_, connection_);
         } catch (const kvcom3::KvError&) {
             // The port number was checked when the options were read.
         }
