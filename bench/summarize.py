@@ -61,6 +61,13 @@ def main():
             f"{ratio:.3f} ({ms(ours, 'real_time'):.2f} / {ms(theirs, 'real_time'):.2f} ms; "
             f"CPU ratio {cpu:.2f})", "<= 1.05", ratio <= 1.05)
 
+    for protocol, full in (("Kvbus", "KVBUS"), ("Modbus", "Modbus")):
+        b, t = find(runs, f"BM_ScanEmptyPlace{protocol}"), find(runs, f"BM_TransferEmptyPlace{protocol}")
+        if b:
+            versus = f" (a transfer's own attempts: {ms(t, 'real_time') / 1000:.1f} s)" if t else ""
+            row(f"{full} place without a sensor during a scan: wall time of the first read",
+                f"{ms(b, 'real_time'):.0f} ms{versus}", "< 500 ms", ms(b, "real_time") < 500)
+
     b = find(runs, "BM_ReadWholeRamPlatform8")
     if b:
         row(f"CPU / wall over a whole-RAM read, platform 8 ({int(b['transfers'])} transfers)",

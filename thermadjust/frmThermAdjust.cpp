@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -17,6 +18,7 @@
 #include "frmSelectPort.h"
 #include "kvcom3/Journal.h"
 #include "kvcom3/KvError.h"
+#include "kvcom3/Ports.h"
 #include "kvcom3/VbTypes.h"
 #include "kvcom3/kvObjectNode.h"
 
@@ -26,6 +28,8 @@ constexpr int kNormal = 0;
 constexpr int kHourglass = 11;
 constexpr int kArrowHourglass = 13;
 constexpr int kCycleInterval = 2000;
+// How often the cycle looks whether a device that went away is back.
+constexpr int kLookInterval = 300;
 
 std::optional<QString> askUser(QWidget* parent, const QString& prompt) {
     bool ok = false;
@@ -134,6 +138,10 @@ void frmThermAdjust::Timer1_Timer() {
         // Without a window manager the window may never be activated; there is nothing to read
         // from before a connect.
         if (!sensor_) connectRequest_ = true;
+        if (!goneSince_.isEmpty()) {
+            if (!device_->back()) return;
+            showBack();
+        }
         if (connectRequest_) {
             connectBranch();
         } else if (changeRequest_) {
@@ -160,6 +168,10 @@ void frmThermAdjust::connectBranch() {
     sensor->LetLeavePortOpen(true);
     sensor->LetProtokoll(selection_.optKVBUS->isChecked() ? kvcom3::kvKV : kvcom3::kvMB);
     sensor->Connect(selectedPort(), -1, 0, 0);
+    device_.reset();
+    // A port beyond the table has no device to wait for; its error shows in the first cycle.
+    if (const std::int16_t port = selectedPort(); port >= 0 && port < kvcom3::kPortCount)
+        device_.emplace(port);
     calibration->SetSensor(sensor);
     sensor_ = std::move(sensor);
     calibration_ = std::move(calibration);
@@ -205,13 +217,42 @@ void frmThermAdjust::closeBranch() {
 void frmThermAdjust::normalCycle() {
     setMousePointer(kArrowHourglass);
     Timer1->setInterval(kCycleInterval);
-    auto node = sensor_->ObjectLevel()->GetNode("foChannelValue4");
-    if (!node) kvcom3::raisePlatformError(kvcom3::platform_error::ObjectNotSet);
-    QString value = QString::fromStdString(node->Value(true).toString());
-    lblTemp->setText(value + " " + QString::fromStdString(node->Unit()));
-    lblSN->setText(QString::fromStdString(sensor_->SerialNr(true)));
+    try {
+        auto node = sensor_->ObjectLevel()->GetNode("foChannelValue4");
+        if (!node) kvcom3::raisePlatformError(kvcom3::platform_error::ObjectNotSet);
+        QString value = QString::fromStdString(node->Value(true).toString());
+        lblTemp->setText(value + " " + QString::fromStdString(node->Unit()));
+        lblSN->setText(QString::fromStdString(sensor_->SerialNr(true)));
+    } catch (const kvcom3::KvError& e) {
+        if (!device_ || !device_->gone(e)) throw;
+        showGone(e);
+        return;
+    }
     lblTempL->setVisible(true);
     lblTemp->setVisible(true);
+}
+
+// The readings grey out as after an error, but the cycle goes on looking for the device.
+void frmThermAdjust::showGone(const kvcom3::KvError& error) {
+    goneSince_ = QTime::currentTime().toString("HH:mm:ss");
+    lblTempL->setEnabled(false);
+    lblTemp->setEnabled(false);
+    lblErr->setVisible(true);
+    lblErr->setText(QString("Sensor gone since %1, waiting for %2\n%3")
+                        .arg(goneSince_, QString::fromStdString(device_->name()),
+                             QString::fromStdString(error.description())));
+    btnChange->setEnabled(false);
+    Timer1->setInterval(kLookInterval);
+}
+
+// The device is back: the sensor behind it is connected anew, as it may be another one.
+void frmThermAdjust::showBack() {
+    goneSince_.clear();
+    lblTempL->setEnabled(true);
+    lblTemp->setEnabled(true);
+    lblErr->setVisible(false);
+    btnChange->setEnabled(true);
+    connectRequest_ = true;
 }
 
 void frmThermAdjust::showError(const QString& description) {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "kvcal3/ISensCalibration.h"
+#include "kvcom3/DeviceReturn.h"
 #include "kvcom3/ISensMem.h"
 
 class QLabel;
@@ -59,6 +60,8 @@ class frmThermAdjust : public QWidget {
     void closeBranch();
     void normalCycle();
     void showError(const QString& description);
+    void showGone(const kvcom3::KvError& error);
+    void showBack();
 
     frmSelectPort& selection_;
     InputBox inputBox_;
@@ -68,6 +71,10 @@ class frmThermAdjust : public QWidget {
     bool changeRequest_ = false;
     bool closeRequest_ = false;
     bool errorLatched_ = false;
+    // The sensor's serial device, looked for again when it went away in the middle of the cycle.
+    std::optional<kvcom3::DeviceReturn> device_;
+    // When the device went away; empty while it is there.
+    QString goneSince_;
     bool inTick_ = false;
     // The close branch ran: the window closes for good and no tick runs any more.
     bool ended_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -20,6 +21,15 @@ extern Connection gConnection;
 extern bool gCancel;
 extern bool gLeavePortOpen;
 extern std::uint8_t gProtokoll;
+// The attempts a scan allows each transfer (kvcom3/ScanAttempts.h); 0 outside a scan.
+extern int gScanAttempts;
+
+// The attempts a transfer makes before it gives up: its own count, or fewer during a scan.
+inline int attemptLimit(int own) {
+    return gScanAttempts > 0 && gScanAttempts < own ? gScanAttempts : own;
+}
+// How long a read waits for its reply: its own time, or less during a scan.
+std::chrono::milliseconds replyWait(std::chrono::milliseconds own);
 
 class clsAdressLevel;
 // The address level the memory map and object tree work through: the one the last level getter

@@ -122,7 +122,7 @@ void clsAdressLevel::ReadBlock(std::int32_t lngAdr, std::uint8_t count, std::uin
             if (gCancel) d_->errors.Raise(errCancel);
             Sleep(kRetryPause);
             if (k == 5) ReopenCOMport();
-            if (k == 50) notes.giveUp(d_->errors);
+            if (k == attemptLimit(50)) notes.giveUp(d_->errors);
             if (k == 40) timingClass = kSlowTiming;
             auto reply = Exchange(frame, count + 2u, kReplyTimeout, timingClass, notes);
             if (!reply) continue;
@@ -211,7 +211,7 @@ void clsAdressLevel::BeginAttempt(int k, std::uint8_t timingClass, const Attempt
     if (k > 0) Sleep(kRetryPause);
     if (attempts > 0 && k == attempts) notes.giveUp(d_->errors);
     if (k == 5) ReopenCOMport();
-    if (k == 50 || (k == 10 && timingClass == kSlowTiming)) notes.giveUp(d_->errors);
+    if (k == attemptLimit(timingClass == kSlowTiming ? 10 : 50)) notes.giveUp(d_->errors);
 }
 
 void clsAdressLevel::SelectPosition() {
@@ -238,7 +238,7 @@ void clsAdressLevel::SelectPosition() {
                 for (int k = 0;; ++k) {
                     if (gCancel) d_->errors.Raise(errCancel);
                     if (k > 0) Sleep(kRetryPause);
-                    if (k == 100) d_->errors.Raise(errProductionNetwork);
+                    if (k == attemptLimit(100)) d_->errors.Raise(errProductionNetwork);
                     if (k == 50) ReopenCOMport();
                     PortSlot& port = currentPort();
                     port.readAll();

@@ -90,12 +90,13 @@ void clsAdressLevel::ReadBlockMB(std::int32_t lngAdr, std::uint8_t count, std::u
         bool crcFailure = false;
         for (int k = 0;; ++k) {
             if (gCancel) d_->errors.Raise(errCancel);
-            if (k == kAttempts) d_->errors.Raise(crcFailure ? errChecksum : errCommunication);
+            if (k == attemptLimit(kAttempts))
+                d_->errors.Raise(crcFailure ? errChecksum : errCommunication);
             if (k == 5) ReopenCOMport();
             PortSlot& port = currentPort();
             port.readAll();  // stale input must not pass for the reply
             sendRequest(port, frame);
-            WaitForBytes(count + 5u, kReadTimeout);
+            WaitForBytes(count + 5u, replyWait(kReadTimeout));
             auto reply = port.readAll();
             modbus::Judgement verdict = modbus::judgeRead(reply, *function, count);
             for (auto& line : verdict.log) Log(line);
@@ -134,7 +135,8 @@ void clsAdressLevel::WriteBlockMB(std::int32_t lngAdr, std::uint8_t count, std::
         for (int k = 0;; ++k) {
             if (gCancel) d_->errors.Raise(errCancel);
             if (k > 0) Sleep(kRetryPause);
-            if (k == kAttempts) d_->errors.Raise(functionError ? errNoAck : errCommunication);
+            if (k == attemptLimit(kAttempts))
+                d_->errors.Raise(functionError ? errNoAck : errCommunication);
             if (k == 5) ReopenCOMport();
             PortSlot& port = currentPort();
             port.readAll();  // a late reply to an earlier attempt would spoil this one's CRC
@@ -165,7 +167,7 @@ void clsAdressLevel::SendCommandMB(kvSensorCommands command, int attempts) {
         for (int k = 0;; ++k) {
             if (gCancel) d_->errors.Raise(errCancel);
             if (k > 0) Sleep(kRetryPause);
-            if (k == (attempts > 0 ? attempts : kAttempts)) {
+            if (k == attemptLimit(attempts > 0 ? attempts : kAttempts)) {
                 d_->errors.Raise(notAck ? errNoAck : errCommunication);
             }
             if (k == 5) ReopenCOMport();

@@ -73,6 +73,11 @@ void fillAccess(SerialPortInfo& port) {
 
 }  // namespace
 
+std::string byIdPath(const std::string& path, const ScanRoots& roots) {
+    const std::string name = byIdName(identity(path), roots);
+    return name.empty() ? name : (fs::path(roots.dev) / "serial" / "by-id" / name).string();
+}
+
 std::vector<SerialPortInfo> scanPorts(const ScanRoots& roots, bool all) {
     // Keyed by the resolved path, so that a link and its device are one port.
     std::map<std::string, SerialPortInfo> found;

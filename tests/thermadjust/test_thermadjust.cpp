@@ -353,6 +353,35 @@ TEST_F(ThermAdjust, AnUnpluggedSensorGreysTheReadingAndStopsTheRefresh) {
     EXPECT_EQ(main.lblTemp->text(), shown) << "no refresh after an error";
 }
 
+// Gone while the pty behind the port's link is closed; read again once a new sensor's pty is
+// behind the same link, without a new start of the program.
+TEST_F(ThermAdjust, ASensorThatComesBackUnderItsLinkIsReadAgain) {
+    QTemporaryDir dir;
+    const std::string link = (dir.path() + "/sensor").toStdString();
+    startSensor({"--link", link});
+    ::setenv("KVCOM3_PORT_1", link.c_str(), 1);
+    frmSelectPort selection;
+    frmThermAdjust& main = open(selection);
+    tick(main);
+    tick(main);
+    sensor->stop();
+    tick(main);
+    EXPECT_THAT(main.lblErr->text().toStdString(), ::testing::StartsWith("Sensor gone since "));
+    EXPECT_FALSE(main.lblTemp->isEnabled());
+    EXPECT_FALSE(main.btnChange->isEnabled());
+    main.lblTemp->setText("---");
+    tick(main);
+    EXPECT_EQ(main.lblTemp->text(), "---") << "nothing to read while the device is away";
+    startSensor({"--link", link});
+    ::setenv("KVCOM3_PORT_1", link.c_str(), 1);
+    tick(main);  // back: connected anew
+    tick(main);
+    EXPECT_FALSE(main.lblErr->isVisible()) << main.lblErr->text().toStdString();
+    EXPECT_TRUE(main.lblTemp->isEnabled());
+    EXPECT_TRUE(main.btnChange->isEnabled());
+    EXPECT_THAT(main.lblTemp->text().toStdString(), ::testing::StartsWith("23"));
+}
+
 TEST_F(ThermAdjust, CloseDuringATransferSaysPleaseWaitThenEnds) {
     startSensor({"--fault", "no-ctr"});
     frmSelectPort selection;

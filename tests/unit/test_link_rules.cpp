@@ -8,6 +8,7 @@
 
 #include "FakeSerialDevice.h"
 #include "LinkFixture.h"
+#include "kvcom3/ScanAttempts.h"
 
 using namespace kvcom3;
 
@@ -242,6 +243,14 @@ TEST_F(LinkRules, SilentLineReopensThePortOnceAndGivesUpAfterItsAttempts) {
         gConnection.ComIDx = 3;
         renew();
         Access::setImage(*level, 65, kvRAM, kPlatform8 << 3);
+        {
+            // During a scan: the same error after fewer attempts; afterwards the full count.
+            const ScanAttempts scan;
+            EXPECT_EQ(errorOf([&] { c.run(*level); }).number(), c.error);
+            EXPECT_EQ(fake->written.size(), c.bytesPerAttempt * std::size_t(kScanAttempts));
+        }
+        fake = std::make_shared<FakeSerialDevice>();
+        bindPort(kPort, fake);
         std::map<std::size_t, std::pair<int, int>> seen;  // bytes sent -> opens, closes
         setEventPump([&] { seen.try_emplace(fake->written.size(), fake->opens, fake->closes); });
         EXPECT_EQ(errorOf([&] { c.run(*level); }).number(), c.error);

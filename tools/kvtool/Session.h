@@ -11,6 +11,8 @@
 
 namespace kvtool {
 
+struct ConnectionOptions;
+
 // What a running command works with: the connected sensor, where its results go and in which
 // form (plain lines for people, JSON for scripts).
 struct Session {
@@ -63,5 +65,7 @@ void addCalibrationCommands(CLI::App& app, CommandList& commands);
 void addPortsCommand(CLI::App& app, CommandList& commands);
 void addJournalCommands(CLI::App& app, CommandList& commands);
 void addBackupCommands(CLI::App& app, CommandList& commands);
+// Its command reads the connection options when it runs, after parsing.
+void addScanCommand(CLI::App& app, CommandList& commands, const ConnectionOptions& connection);
 
 }  // namespace kvtool

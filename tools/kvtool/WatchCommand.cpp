@@ -2,6 +2,7 @@
 #include <chrono>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "Session.h"
 #include "Values.h"
 #include "kvcom3/Clock.h"
+#include "kvcom3/DeviceReturn.h"
 #include "kvcom3/KvError.h"
 
 namespace kvtool {
@@ -21,6 +23,8 @@ constexpr std::int32_t kCancel = 32755;
 constexpr std::chrono::milliseconds kSlice{50};
 constexpr double kShortestInterval = 0.05;
 constexpr double kLongestInterval = 86400;
+// How often a watch whose device went away looks whether it is back.
+constexpr std::chrono::milliseconds kLookInterval{250};
 
 // Local wall-clock time to the millisecond, "2024-05-17T14:03:22.125".
 std::string timestamp() {
@@ -49,18 +53,72 @@ struct WatchOptions {
     double interval = 1.0;
 };
 
+// A line about the device rather than a reading: as text, or as a JSON object with one member
+// `key` besides the time.
+void printLine(Session& s, const std::string& time, const std::string& text, const std::string& key,
+               const JsonObject& json) {
+    if (s.json)
+        s.out << JsonObject().text("time", time).raw(key, json.str()).str() << '\n';
+    else
+        s.out << time << ' ' << text << '\n';
+    s.out.flush();
+}
+
+// Says the sensor is gone, waits for its device to come back and connects to it anew. False when
+// Ctrl-C came first.
+bool awaitReturn(Session& s, kvcom3::DeviceReturn& device, const kvcom3::KvError& error,
+                 const std::string& since) {
+    const std::string failure =
+        "error " + std::to_string(error.number()) + ": " + error.description();
+    JsonObject gone;
+    gone.text("since", since)
+        .raw("error", JsonObject()
+                          .number("number", error.number())
+                          .text("description", error.description())
+                          .str())
+        .text("waitingFor", device.name());
+    printLine(s, timestamp(),
+              "sensor gone since " + since + " (" + failure + "), waiting for " + device.name(),
+              "gone", gone);
+    // The first look comes after a pause too: a device that keeps failing as soon as it is back
+    // costs a few lines a second, not a busy loop.
+    do {
+        if (interruptRequested()) return false;
+        waitFor(kvcom3::Deadline(kLookInterval));
+    } while (!device.back());
+    kvcom3::ISensMem& sensor = *s.sensor;
+    // A new connection: the sensor behind the device may be another one.
+    sensor.Connect(sensor.ComPort(), sensor.ComID(), sensor.ComIDx(), sensor.ComIDy());
+    JsonObject back;
+    back.text("goneSince", since).text("device", device.name());
+    printLine(s, timestamp(), "sensor back on " + device.name() + ", gone since " + since, "back",
+              back);
+    return true;
+}
+
 void watch(Session& s, const WatchOptions& o) {
-    const Target target = findTarget(*s.sensor, o.key);
+    kvcom3::DeviceReturn device(s.sensor->ComPort());
+    std::optional<Target> target;
     const auto interval = std::chrono::milliseconds(static_cast<long long>(o.interval * 1000));
     while (!interruptRequested()) {
         // Counted from the start of a reading, so the time a transfer takes does not add up.
         const kvcom3::Deadline next(interval);
-        const Reading reading = readTarget(target, true);
         const std::string time = timestamp();
+        Reading reading;
+        try {
+            // Found again after a return: the map and tree belong to the sensor read.
+            if (!target) target = findTarget(*s.sensor, o.key);
+            reading = readTarget(*target, true);
+        } catch (const kvcom3::KvError& e) {
+            if (!device.gone(e)) throw;
+            if (!awaitReturn(s, device, e, time)) return;
+            target.reset();
+            continue;
+        }
         if (s.json) {
             JsonObject json;
             json.text("time", time);
-            addReading(json, target.key, reading);
+            addReading(json, target->key, reading);
             s.out << json.str() << '\n';
         } else {
             s.out << time << ' ' << readingText(reading) << '\n';
@@ -99,7 +157,10 @@ void addWatchCommand(CLI::App& app, CommandList& commands) {
             "SECONDS"))
         ->capture_default_str();
     cmd->footer(
-        "Ctrl-C ends the watch with status 0; a failed reading ends it with status 1.\n"
+        "Ctrl-C ends the watch with status 0. When the serial device goes away (an adapter pulled "
+        "out), a line says \"sensor gone since TIME\" and the watch waits for the device to come "
+        "back, by its /dev/serial/by-id name when it has one, and goes on; any other failed "
+        "reading ends it with status 1.\n"
         "Example: kvtool --device /tmp/kvsim watch foChannelValue4 --interval 2\n"
         "Example: kvtool --json --device /tmp/kvsim watch foCO2Value   (one JSON object a line)");
     commands.add(cmd, [o](Session& s) {

@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
     kvtool::addPortsCommand(app, commands);
     kvtool::addJournalCommands(app, commands);
     kvtool::addBackupCommands(app, commands);
+    kvtool::addScanCommand(app, commands, options);
     app.footer(
         "Exit status: 0 done, 1 the sensor or the line failed (\"error NUMBER: DESCRIPTION\" on "
         "stderr) or any position of --positions failed, 2 bad arguments.\n"

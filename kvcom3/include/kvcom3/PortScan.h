@@ -49,4 +49,9 @@ struct SerialPortInfo {
 // name. Unless `all`, a ttyS* with no UART behind it is left out.
 std::vector<SerialPortInfo> scanPorts(const ScanRoots& roots, bool all);
 
+// The full path of the device's link under <dev>/serial/by-id (the name an adapter keeps when it
+// is plugged in again, perhaps as another ttyUSB), or empty without one. `path` may itself be a
+// link. No errors.
+std::string byIdPath(const std::string& path, const ScanRoots& roots = {});
+
 }  // namespace kvcom3
