@@ -1,24 +1,31 @@
 #include "FrameLogModel.h"
 
 #include <QStringList>
+#include <algorithm>
 
 FrameLogModel::FrameLogModel(std::size_t capacity, QObject* parent)
     : QAbstractTableModel(parent), capacity_(capacity) {}
 
-void FrameLogModel::add(kvcom3::FrameProtocol protocol, kvcom3::TraceDirection direction,
-                        std::span<const std::uint8_t> bytes, double seconds) {
-    if (frames_.size() >= capacity_) {
-        // A tenth goes at once, so a full log does not shift its rows on every frame.
-        const auto drop = static_cast<int>(std::max<std::size_t>(1, capacity_ / 10));
-        beginRemoveRows({}, 0, drop - 1);
-        frames_.erase(frames_.begin(), frames_.begin() + drop);
+void FrameLogModel::add(const std::vector<Seen>& seen) {
+    if (seen.empty()) return;
+    // Only the newest `capacity` frames of the batch can be kept at all.
+    const std::size_t count = std::min(seen.size(), capacity_);
+    if (frames_.size() + count > capacity_) {
+        // At least a tenth goes at once, so a full log does not shift its rows on every batch.
+        const std::size_t drop =
+            std::min(frames_.size(), std::max(frames_.size() + count - capacity_, capacity_ / 10));
+        beginRemoveRows({}, 0, static_cast<int>(drop) - 1);
+        frames_.erase(frames_.begin(), frames_.begin() + static_cast<std::ptrdiff_t>(drop));
         endRemoveRows();
     }
-    const int row = static_cast<int>(frames_.size());
-    beginInsertRows({}, row, row);
-    frames_.push_back({seconds, direction == kvcom3::TraceDirection::Sent,
-                       QString::fromStdString(kvcom3::frameHex(bytes)),
-                       QString::fromStdString(kvcom3::frameMeaning(protocol, direction, bytes))});
+    const int first = static_cast<int>(frames_.size());
+    beginInsertRows({}, first, first + static_cast<int>(count) - 1);
+    for (auto it = seen.end() - static_cast<std::ptrdiff_t>(count); it != seen.end(); ++it) {
+        frames_.push_back(
+            {it->seconds, it->direction == kvcom3::TraceDirection::Sent,
+             QString::fromStdString(kvcom3::frameHex(it->bytes)),
+             QString::fromStdString(kvcom3::frameMeaning(it->protocol, it->direction, it->bytes))});
+    }
     endInsertRows();
 }
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <deque>
-#include <span>
+#include <vector>
 
 #include "kvcom3/FrameMeaning.h"
 
@@ -16,10 +16,19 @@ class FrameLogModel : public QAbstractTableModel {
   public:
     enum Column { Time, Direction, Hex, Meaning, ColumnCount };
 
+    // A frame as the library reported it, not decoded yet.
+    struct Seen {
+        kvcom3::FrameProtocol protocol;
+        kvcom3::TraceDirection direction;
+        std::vector<std::uint8_t> bytes;
+        double seconds;
+    };
+
     explicit FrameLogModel(std::size_t capacity = 20000, QObject* parent = nullptr);
 
-    void add(kvcom3::FrameProtocol protocol, kvcom3::TraceDirection direction,
-             std::span<const std::uint8_t> bytes, double seconds);
+    // Appends the frames as rows in one insertion, so a view lays out and repaints once for
+    // all of them.
+    void add(const std::vector<Seen>& seen);
     void clear();
     // One line a frame, its columns separated by tabs, with a header line.
     QString text() const;

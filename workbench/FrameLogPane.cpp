@@ -49,7 +49,10 @@ FrameLogPane::FrameLogPane(const SensorConnection& connection, QWidget* parent)
     layout->addWidget(table, 1);
     setWidget(content);
 
-    connect(clearButton, &QPushButton::clicked, model, &FrameLogModel::clear);
+    flushTimer_.setSingleShot(true);
+    flushTimer_.setInterval(200);
+    connect(&flushTimer_, &QTimer::timeout, this, &FrameLogPane::flush);
+    connect(clearButton, &QPushButton::clicked, this, &FrameLogPane::clear);
     connect(saveButton, &QPushButton::clicked, this, &FrameLogPane::chooseFileAndSave);
     // The newest frame stays in view unless the user scrolled back to read older ones.
     connect(model, &FrameLogModel::rowsInserted, this, [this] {
@@ -59,10 +62,26 @@ FrameLogPane::FrameLogPane(const SensorConnection& connection, QWidget* parent)
     kvcom3::setFrameTrace([this, &connection](kvcom3::TraceDirection direction,
                                               std::span<const std::uint8_t> bytes, double seconds) {
         if (pauseButton->isChecked()) return;
-        model->add(connection.choice().modbus ? kvcom3::FrameProtocol::Modbus
-                                              : kvcom3::FrameProtocol::Kvbus,
-                   direction, bytes, seconds);
+        pending_.push_back({connection.choice().modbus ? kvcom3::FrameProtocol::Modbus
+                                                       : kvcom3::FrameProtocol::Kvbus,
+                            direction,
+                            {bytes.begin(), bytes.end()},
+                            seconds});
+        if (!flushTimer_.isActive()) flushTimer_.start();
     });
+}
+
+void FrameLogPane::flush() {
+    flushTimer_.stop();
+    std::vector<FrameLogModel::Seen> batch;
+    batch.swap(pending_);
+    model->add(batch);
+}
+
+void FrameLogPane::clear() {
+    flushTimer_.stop();
+    pending_.clear();
+    model->clear();
 }
 
 FrameLogPane::~FrameLogPane() {
@@ -70,6 +89,7 @@ FrameLogPane::~FrameLogPane() {
 }
 
 bool FrameLogPane::saveAs(const QString& path, QString* message) {
+    flush();
     QSaveFile file(path);
     const QByteArray text = model->text().toUtf8();
     const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Text) &&

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QDockWidget>
+#include <QTimer>
+#include <vector>
 
-class FrameLogModel;
+#include "FrameLogModel.h"
+
 class QPushButton;
 class QTableView;
 class SensorConnection;
@@ -20,6 +23,10 @@ class FrameLogPane : public QDockWidget {
     // Writes the log as text to `path`; false, with nothing half written left there, when that
     // failed (the message says why).
     bool saveAs(const QString& path, QString* message = nullptr);
+    // Shows the frames taken since the last showing; the pane does so by itself 5 times a second.
+    void flush();
+    // Empties the log, the frames not shown yet too.
+    void clear();
 
     FrameLogModel* model;
     QTableView* table;
@@ -29,4 +36,9 @@ class FrameLogPane : public QDockWidget {
 
   private:
     void chooseFileAndSave();
+
+    // Frames arrive in the middle of a transfer: they are only kept there, and decoded and shown
+    // between transfers' bytes, a batch at a time, so the log does not slow the line down.
+    std::vector<FrameLogModel::Seen> pending_;
+    QTimer flushTimer_;
 };

@@ -32,6 +32,7 @@ TEST_F(Workbench, FrameLogDecodesAKvbusReadAndPausesClearsAndSaves) {
     window.show();
     FrameLogPane& log = *window.frameLog;
     ASSERT_TRUE(window.connectTo({QString::fromStdString(sensor->path()), 1, false, -1, 0, 0}));
+    log.flush();
     const QStringList seen = rows(*log.model);
     // The part byte is the first thing read: address byte, CTR, request, ACK with its byte.
     const qsizetype request = seen.indexOf("sent|read RAM 1 byte at 65");
@@ -60,6 +61,7 @@ TEST_F(Workbench, FrameLogDecodesAKvbusReadAndPausesClearsAndSaves) {
         window.connection().sensor()->AdressLevel()->ReadFromSensor(0, 4, kvcom3::kvRAM,
                                                                     kvcom3::kvReadFromSensor);
     }));
+    log.flush();
     EXPECT_EQ(log.model->rowCount(), 0);
     EXPECT_TRUE(window.close());
 }
@@ -71,15 +73,20 @@ TEST_F(Workbench, FrameLogShowsTheModbusExceptionOfARegisterTheSensorLacks) {
     ASSERT_TRUE(window.connectTo({QString::fromStdString(sensor->path()), 1, true, -1, 0, 0}));
     FrameLogModel& model = *window.frameLog->model;
     // The library retries an exception until its attempts run out: the first one is enough.
-    QObject::connect(
-        &model, &FrameLogModel::rowsInserted, &window, [&](const QModelIndex&, int first) {
-            if (model.index(first, FrameLogModel::Meaning).data().toString().contains("exception"))
-                window.activity().cancel();
-        });
+    QObject::connect(&model, &FrameLogModel::rowsInserted, &window,
+                     [&](const QModelIndex&, int first, int last) {
+                         for (int row = first; row <= last; ++row)
+                             if (model.index(row, FrameLogModel::Meaning)
+                                     .data()
+                                     .toString()
+                                     .contains("exception"))
+                                 window.activity().cancel();
+                     });
     EXPECT_FALSE(window.activity().run("Read a missing register", [&] {
         window.connection().sensor()->AdressLevel()->ReadFromSensor(2 * 9000, 2, kvcom3::kvMBHR,
                                                                     kvcom3::kvReadFromSensor);
     }));
+    window.frameLog->flush();
     const QStringList seen = rows(model);
     EXPECT_TRUE(seen.contains("sent|slave 254, read holding registers 1 from 9000"))
         << seen.join('\n').toStdString();
