@@ -21,23 +21,6 @@
 
 namespace {
 
-// A backup and the sensor's EEPROM now, as a restore or a diff compares them.
-struct Comparison {
-    kvcom3::SensorBackup backup;
-    kvcom3::JournalSensor sensor;
-    std::vector<std::uint8_t> now;
-};
-
-Comparison compare(SensorConnection& connection, const QString& path) {
-    Comparison c;
-    c.backup = kvcom3::readSensorBackup(path.toStdString());
-    const auto level = connection.sensor()->AdressLevel();
-    c.sensor = kvcom3::journalSensor(*level);
-    kvcom3::requireSameKind(c.backup, c.sensor, path.toStdString());
-    c.now = kvcom3::readWholeMemory(*level, kvcom3::kvEEPROM, c.sensor.eepromSize);
-    return c;
-}
-
 QString conflictText(const kvcom3::JournalUndo& result, std::int64_t operation) {
     QStringList lines;
     for (const auto& c : result.conflicts)
@@ -91,10 +74,10 @@ bool SafetyMenu::restore() {
     if (!connection_.isOpen()) return false;
     const QString path = chooseFile("Restore a backup", false);
     if (path.isEmpty()) return false;
-    Comparison c;
+    kvcom3::BackupComparison c;
     std::vector<std::int32_t> addresses;
     if (!activity_.run("Comparing with " + path, [&] {
-            c = compare(connection_, path);
+            c = kvcom3::compareWithBackup(*connection_.sensor()->AdressLevel(), path.toStdString());
             addresses = kvcom3::restoreAddresses(c.backup, c.sensor, c.now);
         }))
         return false;
@@ -124,10 +107,10 @@ bool SafetyMenu::diffWithBackup() {
     if (!connection_.isOpen()) return false;
     const QString path = chooseFile("Diff with a backup", false);
     if (path.isEmpty()) return false;
-    Comparison c;
+    kvcom3::BackupComparison c;
     std::vector<std::int32_t> addresses;
     if (!activity_.run("Comparing with " + path, [&] {
-            c = compare(connection_, path);
+            c = kvcom3::compareWithBackup(*connection_.sensor()->AdressLevel(), path.toStdString());
             for (std::size_t a = 0; a < c.now.size() && a < c.backup.eeprom.size(); ++a)
                 if (c.now[a] != c.backup.eeprom[a]) addresses.push_back(static_cast<int>(a));
         }))

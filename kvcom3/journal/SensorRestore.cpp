@@ -68,6 +68,15 @@ void requireSameKind(const SensorBackup& backup, const JournalSensor& sensor,
                                "; connected: " + describe(sensor) + ")");
 }
 
+BackupComparison compareWithBackup(clsAdressLevel& level, const std::string& file) {
+    BackupComparison c;
+    c.backup = readSensorBackup(file);
+    c.sensor = journalSensor(level);
+    requireSameKind(c.backup, c.sensor, file);
+    c.now = readWholeMemory(level, kvEEPROM, c.sensor.eepromSize);
+    return c;
+}
+
 std::vector<std::int32_t> restoreAddresses(const SensorBackup& backup, const JournalSensor& sensor,
                                            std::span<const std::uint8_t> now) {
     const auto keep = serialAddresses(sensor);

@@ -137,14 +137,10 @@ void addDiff(CLI::App& app, CommandList& commands) {
         "the sensor's bytes), or per address where the map knows none; nothing when all agree.\n"
         "Example: kvtool --device /dev/ttyUSB0 diff sensor-15212345.kvbackup");
     commands.add(diff, [file](Session& s) {
-        const kvcom3::SensorBackup b = kvcom3::readSensorBackup(*file);
-        auto level = s.sensor->AdressLevel();
-        const kvcom3::JournalSensor sensor = kvcom3::journalSensor(*level);
-        kvcom3::requireSameKind(b, sensor, *file);
+        const auto [b, sensor, now] = kvcom3::compareWithBackup(*s.sensor->AdressLevel(), *file);
         if (b.sensor.serial != sensor.serial)
             std::cerr << "kvtool: " << *file << " is the backup of serial number "
                       << b.sensor.serial << ", the sensor's is " << sensor.serial << '\n';
-        const auto now = kvcom3::readWholeMemory(*level, kvcom3::kvEEPROM, sensor.eepromSize);
         std::map<std::int32_t, Cell> cells;
         collectCells(*s.sensor->ArrayLevel()->Nodes(), sensor.eepromSize, cells);
         for (std::int32_t a = 0; a < sensor.eepromSize;) {

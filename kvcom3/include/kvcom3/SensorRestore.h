@@ -27,6 +27,18 @@ SensorBackup takeSensorBackup(clsAdressLevel& level, std::string program);
 // `sensor`; the serial number is the caller's to judge.
 void requireSameKind(const SensorBackup& backup, const JournalSensor& sensor,
                      const std::string& file);
+// A backup file beside the connected sensor's EEPROM as it is now: what a restore or a diff
+// compares.
+struct BackupComparison {
+    SensorBackup backup;
+    JournalSensor sensor;
+    std::vector<std::uint8_t> now;
+};
+// Reads the backup `file`, the sensor's identity and, once the backup is known to be of the
+// same kind (requireSameKind), the sensor's whole EEPROM. The errors of readSensorBackup and
+// requireSameKind, and the level's.
+BackupComparison compareWithBackup(clsAdressLevel& level, const std::string& file);
+
 // The EEPROM addresses whose byte in `backup` differs from `now` (the sensor's EEPROM), leaving
 // out the serial number's bytes, which a copy to another sensor keeps.
 std::vector<std::int32_t> restoreAddresses(const SensorBackup& backup, const JournalSensor& sensor,
