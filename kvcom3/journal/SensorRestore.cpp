@@ -1,25 +1,15 @@
 #include "kvcom3/SensorRestore.h"
 
 #include <algorithm>
-#include <chrono>
-#include <ctime>
 
 #include "kvcom3/Enums.h"
 #include "kvcom3/KvError.h"
+#include "kvcom3/UtcTime.h"
 #include "kvcom3/clsAdressLevel.h"
 
 namespace kvcom3 {
 
 namespace {
-
-std::string utcNow() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
 
 std::string describe(const JournalSensor& s) {
     return "platform " + std::to_string(s.platform) + ", part " + std::to_string(s.part) +
@@ -53,7 +43,7 @@ SensorBackup takeSensorBackup(clsAdressLevel& level, std::string program) {
     SensorBackup backup;
     backup.sensor = journalSensor(level);
     backup.program = std::move(program);
-    backup.time = utcNow();
+    backup.time = utcTimestamp();
     backup.eeprom = readWholeMemory(level, kvEEPROM, backup.sensor.eepromSize);
     backup.ram = readWholeMemory(level, kvRAM, level.MemSize(kvRAM));
     return backup;
