@@ -3,9 +3,8 @@
 #include <QMimeData>
 #include <QSet>
 #include <algorithm>
-#include <optional>
-#include <tuple>
 
+#include "CellRuns.h"
 #include "kvcom3/Enums.h"
 #include "kvcom3/KvError.h"
 #include "kvcom3/clsAdressLevel.h"
@@ -24,52 +23,6 @@ QString valueText(kvcom3::kvObjectNode& node, bool force) {
         if (e.number() == kCancelled) throw;
         return QString("error %1: %2").arg(e.number()).arg(e.description().c_str());
     }
-}
-
-// The bytes of a cell, half-open; for a run, of neighbouring cells of one memory.
-struct CellBytes {
-    QString key;
-    std::uint8_t memory = 0;
-    std::int32_t start = 0;
-    std::int32_t end = 0;
-};
-
-QString cellKey(const kvcom3::kvObjectNode& node) {
-    return QString::fromStdString(node.ArrayNodeKey()).toLower();
-}
-
-// Where the map puts the cell; nothing for a key it does not know or a cell without bytes. EEPROM
-// addresses wrap at its size, so that two names of one byte join.
-std::optional<CellBytes> cellBytes(kvcom3::ISensMem& sensor, const std::string& key) {
-    try {
-        const auto cell = sensor.ArrayLevel()->GetNode(key);
-        if (cell->NrOfBytes() <= 0) return std::nullopt;
-        std::int32_t start = cell->Adr();
-        if (cell->MemType() == kvcom3::kvEEPROM) {
-            const std::int32_t size = sensor.MemSize(kvcom3::enmEEPROM);
-            if (size > 0) start &= size - 1;
-        }
-        return CellBytes{{}, cell->MemType(), start, start + cell->NrOfBytes()};
-    } catch (const kvcom3::KvError& e) {
-        if (e.number() == kCancelled) throw;
-        return std::nullopt;
-    }
-}
-
-// The runs of bytes the cells cover, overlapping and adjoining cells of one memory joined; bytes
-// no cell covers are never read.
-std::vector<CellBytes> joinedRuns(std::vector<CellBytes> cells) {
-    std::sort(cells.begin(), cells.end(), [](const CellBytes& a, const CellBytes& b) {
-        return std::tie(a.memory, a.start) < std::tie(b.memory, b.start);
-    });
-    std::vector<CellBytes> runs;
-    for (const CellBytes& cell : cells) {
-        if (!runs.empty() && runs.back().memory == cell.memory && cell.start <= runs.back().end)
-            runs.back().end = std::max(runs.back().end, cell.end);
-        else
-            runs.push_back(cell);
-    }
-    return runs;
 }
 
 bool hasEnums(const kvcom3::kvObjectNode& node) {
@@ -105,44 +58,18 @@ void ObjectTreeModel::loadValues(kvcom3::ISensMem& sensor, const std::function<v
     const auto checkCancel = [&] {
         if (cancelled()) throw kvcom3::KvError(kCancelled, "Cancel was selected");
     };
-    std::vector<CellBytes> cells;
-    QSet<QString> known;
-    for (kvcom3::kvObjectNode* node : valueNodes_) {
-        const QString key = cellKey(*node);
-        if (known.contains(key)) continue;
-        known.insert(key);
-        // A key the map does not know shows its error when the object is read below.
-        if (const auto bytes = cellBytes(sensor, node->ArrayNodeKey())) {
-            cells.push_back(*bytes);
-            cells.back().key = key;
-        }
-    }
-    const std::vector<CellBytes> runs = joinedRuns(cells);
-    std::int64_t total = static_cast<std::int64_t>(valueNodes_.size());
-    for (const CellBytes& run : runs) total += run.end - run.start;
-    std::int64_t done = 0;
-
-    // Cells whose bytes this load has read; the others are read with their first object.
-    QSet<QString> fresh;
-    for (const CellBytes& run : runs) {
-        checkCancel();
-        try {
-            sensor.AdressLevel()->ReadFromSensor(run.start, run.end - run.start, run.memory,
-                                                 kvcom3::kvReadFromSensor);
-            for (const CellBytes& cell : cells)
-                if (cell.memory == run.memory && cell.start >= run.start && cell.end <= run.end)
-                    fresh.insert(cell.key);
-        } catch (const kvcom3::KvError& e) {
-            if (e.number() == kCancelled) throw;
-        }
-        done += run.end - run.start;
-        progress(static_cast<int>(done * 100 / total));
-    }
+    CellRuns runs(sensor, valueNodes_);
+    const std::int64_t total = static_cast<std::int64_t>(valueNodes_.size()) + runs.byteCount();
+    runs.read(checkCancel,
+              [&](std::int64_t done) { progress(static_cast<int>(done * 100 / total)); });
+    std::int64_t done = runs.byteCount();
+    // A cell no run brought in is read with its first object only.
+    QSet<QString> read;
     for (kvcom3::kvObjectNode* node : valueNodes_) {
         checkCancel();
-        const QString key = cellKey(*node);
-        const bool force = !fresh.contains(key);
-        fresh.insert(key);
+        const QString key = CellRuns::cellKey(*node);
+        const bool force = !runs.fresh(*node) && !read.contains(key);
+        read.insert(key);
         showValue(node, valueText(*node, force));
         progress(static_cast<int>(++done * 100 / total));
     }

@@ -24,6 +24,7 @@
 #include <algorithm>
 
 #include "Activity.h"
+#include "CellRuns.h"
 #include "ObjectTreeModel.h"
 #include "ScopeTableModel.h"
 #include "SensorConnection.h"
@@ -196,12 +197,22 @@ void ScopePanel::stop() {
 
 bool ScopePanel::sample() {
     // A round that finds the sensor busy is left out; the next one comes at its time.
-    if (activity_.busy() || nodes_.empty()) return false;
+    const auto sensor = connection_.sensor();
+    if (activity_.busy() || nodes_.empty() || !sensor) return false;
     const bool ok = activity_.run("Scope", [&] {
-        for (std::size_t i = 0; i < nodes_.size(); ++i) {
+        const auto checkCancel = [&] {
             if (activity_.cancelRequested())
                 throw kvcom3::KvError(kCancelled, "Cancel was selected");
-            const QString value = QString::fromStdString(nodes_[i]->Value(true).toString());
+        };
+        std::vector<kvcom3::kvObjectNode*> nodes;
+        for (const auto& node : nodes_) nodes.push_back(node.get());
+        // Objects whose cells lie side by side come in with one read a round.
+        CellRuns runs(*sensor, nodes);
+        runs.read(checkCancel);
+        for (std::size_t i = 0; i < nodes_.size(); ++i) {
+            checkCancel();
+            const QString value =
+                QString::fromStdString(nodes_[i]->Value(!runs.fresh(*nodes_[i])).toString());
             const ScopeRecording& r = model->recording();
             if (r.full() && r.samples().front().number)
                 series_[static_cast<std::size_t>(r.samples().front().object)]->remove(0);
